@@ -65,3 +65,18 @@ QString programFileName(const QString &baseName)
 }
 
 } // namespace vintrel::ui
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+#include <QLocale>
+
+namespace vintrel::ui {
+void setChineseThreadLocale()
+{
+#ifdef _WIN32
+    SetThreadLocale(MAKELCID(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), SORT_DEFAULT)); // 2052
+#endif
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+}
+} // namespace vintrel::ui

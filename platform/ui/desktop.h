@@ -27,3 +27,8 @@ void setProgramFolder(const QString &folder);
 QString programFileName(const QString &baseName);
 
 } // namespace vintrel::ui
+
+namespace vintrel::ui {
+// The programs run with the Chinese (PRC) locale, whatever the machine's own setting.
+void setChineseThreadLocale();
+} // namespace vintrel::ui

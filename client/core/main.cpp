@@ -1,0 +1,16 @@
+#include "client/core/uMain.h"
+#include "platform/ui/desktop.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    vintrel::ui::setChineseThreadLocale();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vintrel"));
+    vintrel::TFrmMain mainWindow;
+    if (!mainWindow.configurationOk())
+        return 1;
+    mainWindow.show();
+    return app.exec();
+}
