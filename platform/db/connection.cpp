@@ -40,6 +40,21 @@ QString escapeLiteral(const QString &text)
     return out;
 }
 
+QString escapeLikePattern(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + 8);
+    for (const QChar c : text) {
+        if (c == u'\\')
+            out.append(u"\\\\\\\\");
+        else if (c == u'\'')
+            out.append(u"''");
+        else
+            out.append(c);
+    }
+    return out;
+}
+
 struct Connection::Impl
 {
     soci::session session;

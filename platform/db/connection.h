@@ -58,6 +58,12 @@ private:
 // GBK, so a Chinese character whose second byte happens to be 0x5C is never touched.
 QString escapeLiteral(const QString &text);
 
+// Text placed inside the single-quoted pattern of a LIKE condition. As escapeLiteral, except that a
+// backslash is written so that it reaches LIKE as a plain backslash: LIKE itself treats a backslash as
+// its escape character, so a doubled one would make a typed backslash swallow the character after it.
+// "%" and "_" keep their wildcard meaning.
+QString escapeLikePattern(const QString &text);
+
 class Connection
 {
 public:
