@@ -2,6 +2,7 @@
 
 #include "client/browse/QueryPage.h"
 #include "client/core/database.h"
+#include "client/core/uLogin.h"
 #include "client/core/uPublic.h"
 #include "client/personal/FavorNewsPage.h"
 #include "client/personal/MemoPage.h"
@@ -160,8 +161,10 @@ void TFrmMain::FormShow()
 
 bool TFrmMain::RunLogin()
 {
-    // The login window comes with the login and server selection; until then nobody logs in.
-    return false;
+    if (!m_login)
+        m_login = new TFrmLogin(this);
+    m_login->exec();
+    return m_login->LoginOk;
 }
 
 void TFrmMain::StartSession()

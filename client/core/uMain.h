@@ -14,6 +14,7 @@ class QTimer;
 namespace vintrel {
 
 class FavorNewsPage;
+class TFrmLogin;
 class MemoPage;
 class QueryPage;
 
@@ -59,6 +60,8 @@ public:
     FavorNewsPage *favorNewsPage() const { return m_favorNews; }
     QueryPage *queryPage() const { return m_query; }
     MemoPage *memoPage() const { return m_memo; }
+    // The login window, once FormShow has run it.
+    TFrmLogin *loginWindow() const { return m_login; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -72,6 +75,7 @@ private:
     FavorNewsPage *m_favorNews = nullptr;
     QueryPage *m_query = nullptr;
     MemoPage *m_memo = nullptr;
+    TFrmLogin *m_login = nullptr;
     bool m_configOk = false;
     bool m_loginOk = false;
     bool m_shown = false;
