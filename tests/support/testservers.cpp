@@ -1,5 +1,7 @@
 #include "tests/support/testservers.h"
 
+#include "tests/support/testdatabase.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -13,12 +15,6 @@ namespace {
 
 constexpr int kStartTimeoutMs = 15000;
 constexpr int kStopTimeoutMs = 5000;
-
-QString defaultServerAddress()
-{
-    const QString fromEnv = qEnvironmentVariable("VINTREL_TEST_ADDRESS");
-    return fromEnv.isEmpty() ? u"127.0.1.2"_s : fromEnv;
-}
 
 QString supportDir()
 {
@@ -42,7 +38,7 @@ QString pythonProgram()
 TestServerProcess::TestServerProcess(const QString &script, const QString &root,
                                      const QString &address, quint16 port,
                                      const QStringList &extraArguments)
-    : m_address(address.isEmpty() ? defaultServerAddress() : address)
+    : m_address(address.isEmpty() ? testAddress() : address)
 {
     const QString python = pythonProgram();
     if (python.isEmpty()) {

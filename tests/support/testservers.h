@@ -24,7 +24,7 @@ public:
     void stop();
 
 protected:
-    // address empty: VINTREL_TEST_ADDRESS, or 127.0.1.2 without it; port 0: a free one.
+    // address empty: testAddress(); port 0: a free one.
     TestServerProcess(const QString &script, const QString &root, const QString &address,
                       quint16 port, const QStringList &extraArguments = {});
     // A further port the script announced before listening ("<key> <port>"), 0 if none.
