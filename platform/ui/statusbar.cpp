@@ -24,7 +24,7 @@ StatusBar::StatusBar(const QList<int> &panelWidths, QWidget *parent) : QFrame(pa
 
 QString StatusBar::panelText(int panel) const { return m_panels.at(panel)->text(); }
 void StatusBar::setPanelText(int panel, const QString &text) { m_panels.at(panel)->setText(text); }
-int StatusBar::panelWidth(int panel) const { return m_panels.at(panel)->width(); }
+int StatusBar::panelWidth(int panel) const { return m_panels.at(panel)->minimumWidth(); }
 void StatusBar::setPanelAlignment(int panel, Qt::Alignment alignment) { m_panels.at(panel)->setAlignment(alignment); }
 
 } // namespace vintrel::ui
