@@ -105,6 +105,7 @@ TFrmMain::TFrmMain(QWidget *parent) : QMainWindow(parent)
     connect(suiButton9, &QPushButton::clicked, this, &TFrmMain::suiButton9Click);
 
     FormCreate();
+    m_login = new TFrmLogin(this);
 }
 
 TFrmMain::~TFrmMain()
@@ -151,8 +152,7 @@ void TFrmMain::showEvent(QShowEvent *event)
 
 void TFrmMain::FormShow()
 {
-    m_loginOk = RunLogin();
-    if (!m_loginOk) {
+    if (!RunLogin()) {
         close();
         return;
     }
@@ -161,8 +161,6 @@ void TFrmMain::FormShow()
 
 bool TFrmMain::RunLogin()
 {
-    if (!m_login)
-        m_login = new TFrmLogin(this);
     m_login->exec();
     return m_login->LoginOk;
 }
@@ -227,9 +225,14 @@ void TFrmMain::Timer1Timer()
     }
 }
 
+bool TFrmMain::loginOk() const
+{
+    return m_login->LoginOk;
+}
+
 bool TFrmMain::FormCloseQuery()
 {
-    if (!m_loginOk)
+    if (!loginOk())
         return true;
     return ui::Dialogs::message(this, u"提示"_qs, u"確認要退出嗎？"_qs, ui::Icon::Question, ui::Buttons::YesNo)
            == ui::Answer::Yes;
@@ -240,7 +243,7 @@ void TFrmMain::FormClose()
     m_closed = true;
     Timer1->stop();
     db::Connection &connection = db::Connection::shared();
-    if (m_loginOk) {
+    if (loginOk()) {
         try {
             db::Statement logout(u"update user set logout_time = :time1,online = :ol1 where username = :id1"_qs);
             logout.bind(u"time1"_qs, ui::now().toString(u"yyyy-MM-dd hh:mm:ss"_qs))

@@ -27,7 +27,8 @@ public:
 
     // False when FormCreate found the configuration incomplete; the program then ends.
     bool configurationOk() const { return m_configOk; }
-    bool loginOk() const { return m_loginOk; }
+    // The login window's verdict: set when the login succeeded with a current version.
+    bool loginOk() const;
 
     // Start-up, in the order the window runs them.
     void FormCreate();
@@ -60,7 +61,6 @@ public:
     FavorNewsPage *favorNewsPage() const { return m_favorNews; }
     QueryPage *queryPage() const { return m_query; }
     MemoPage *memoPage() const { return m_memo; }
-    // The login window, once FormShow has run it.
     TFrmLogin *loginWindow() const { return m_login; }
 
 protected:
@@ -77,7 +77,6 @@ private:
     MemoPage *m_memo = nullptr;
     TFrmLogin *m_login = nullptr;
     bool m_configOk = false;
-    bool m_loginOk = false;
     bool m_shown = false;
     bool m_closed = false;
 };

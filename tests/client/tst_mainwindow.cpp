@@ -1,11 +1,13 @@
 // The main window's frame, start-up and keep-alive, on real files and a real database server.
 #include "client/core/database.h"
+#include "client/core/uLogin.h"
 #include "client/core/uMain.h"
 #include "client/core/uPublic.h"
 #include "client/personal/FavorNewsPage.h"
 #include "client/personal/MemoPage.h"
 #include "platform/db/connection.h"
 #include "platform/ini/inifile.h"
+#include "platform/ui/clock.h"
 #include "platform/ui/desktop.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/statusbar.h"
@@ -277,6 +279,45 @@ private slots:
         window->FormClose();
         QCOMPARE(shownTexts(), QString());
         QCOMPARE(m_server.scalar(u"select concat(online, '/', ifnull(logout_time, 'none')) from user"_s), u"1/none"_s);
+        QVERIFY(!db::Connection::shared().isConnected());
+    }
+
+    void quitQuestionAndLogout()
+    {
+        QVERIFY(m_server.exec(u"insert into user (username,password,email,online) values ('chan','p','e',1),"
+                              u"('lee','p','e',1)"_s));
+        auto window = loggedInWindow();
+        window->loginWindow()->LoginOk = true;
+        ui::setFixedNow(QDateTime(QDate(2026, 12, 11), QTime(17, 45, 1)));
+
+        ui::Dialogs::queueAnswer(ui::Answer::No);
+        QVERIFY(!window->close());
+        const QList<ui::ShownMessage> asked = ui::Dialogs::takeShown();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked.at(0).title, u"提示"_s);
+        QCOMPARE(asked.at(0).text, u"確認要退出嗎？"_s);
+        QCOMPARE(asked.at(0).icon, ui::Icon::Question);
+        QCOMPARE(asked.at(0).buttons, ui::Buttons::YesNo);
+        QCOMPARE(m_server.scalar(u"select online from user where username = 'chan'"_s), u"1"_s);
+
+        ui::Dialogs::queueAnswer(ui::Answer::Yes);
+        QVERIFY(window->close());
+        ui::setFixedNow({});
+        QCOMPARE(m_server.scalar(u"select concat(online, ' ', logout_time) from user where username = 'chan'"_s),
+                 u"0 2026-12-11 17:45:01"_s);
+        QCOMPARE(m_server.scalar(u"select concat(online, ' ', ifnull(logout_time, '-')) from user where username = 'lee'"_s),
+                 u"1 -"_s);
+        QVERIFY(!db::Connection::shared().isConnected());
+    }
+
+    void logoutFailureIsSilent()
+    {
+        auto window = loggedInWindow();
+        window->loginWindow()->LoginOk = true;
+        m_server.stop();
+        ui::Dialogs::queueAnswer(ui::Answer::Yes);
+        QVERIFY(window->close());
+        QCOMPARE(shownTexts(), u"確認要退出嗎？"_s);
         QVERIFY(!db::Connection::shared().isConnected());
     }
 
