@@ -7,10 +7,11 @@ namespace vintrel::browse {
 
 namespace {
 
-// A user's text as it goes between the quotes of its literal.
-QString literal(const QString &raw)
+// A user's text as it goes between the quotes of a LIKE pattern: quote and backslash cannot end the
+// literal, a typed backslash matches itself, and "%" and "_" stay wildcards.
+QString pattern(const QString &raw)
 {
-    return db::escapeLiteral(text::trimmed(raw));
+    return db::escapeLikePattern(text::trimmed(raw));
 }
 
 QString dateText(const QDate &date)
@@ -41,14 +42,15 @@ QString dateCondition(const QString &column, const DateFilter &d, const QDate &t
 
 Statements buildAnn(const AnnFilter &f, const QDate &today, Form form)
 {
-    const QString code = u" and ann.stock_code like '%"_s + literal(f.stockCode) + u"%'"_s;
-    const QString name = u" and ann.stock_name like '%"_s + literal(f.stockName) + u"%'"_s;
+    const QString code = u" and ann.stock_code like '%"_s + pattern(f.stockCode) + u"%'"_s;
+    const QString name = u" and ann.stock_name like '%"_s + pattern(f.stockName) + u"%'"_s;
     const QString titleText = text::trimmed(f.fileTitle);
     const QString title = titleText.isEmpty()
         ? QString()
-        : u" and ann.file_title like '%"_s + db::escapeLiteral(titleText) + u"%'"_s;
+        : u" and ann.file_title like '%"_s + db::escapeLikePattern(titleText) + u"%'"_s;
     const QString dates = dateCondition(u"ann.release_date"_s, f.date, today, form);
     const bool category = f.categoryIndex != 0;
+    // Compared with "=", where a backslash has no meaning of its own beyond the literal.
     const QString categoryName = db::escapeLiteral(f.categoryText);
 
     Statements s;
@@ -79,8 +81,8 @@ Statements buildAnn(const AnnFilter &f, const QDate &today, Form form)
 Statements buildRep(const RepFilter &f, const QDate &today, Form form)
 {
     const QString body = u"from share_repurchase sh, stock st where sh.stock_code = st.code "_s
-        + u" and st.full_code like '%"_s + literal(f.stockCode) + u"%'"_s
-        + u" and st.name like '%"_s + literal(f.stockName) + u"%'"_s
+        + u" and st.full_code like '%"_s + pattern(f.stockCode) + u"%'"_s
+        + u" and st.name like '%"_s + pattern(f.stockName) + u"%'"_s
         + dateCondition(u"sh.report_date"_s, f.date, today, form) + u" order by sh.report_date desc"_s;
     return {u"select count(*) as mycount "_s + body, u"select sh.*,st.full_code,st.name "_s + body + u" limit "_s};
 }
@@ -88,10 +90,10 @@ Statements buildRep(const RepFilter &f, const QDate &today, Form form)
 Statements buildDis(const DisFilter &f, const QDate &today, Form form)
 {
     QString body = u"from disclose_interest di, stock st where di.stock_code = st.code "_s
-        + u" and st.full_code like '%"_s + literal(f.stockCode) + u"%'"_s
-        + u" and st.name like '%"_s + literal(f.stockName) + u"%'"_s
-        + u" and di.holder_name like '%"_s + literal(f.holderName) + u"%'"_s
-        + u" and di.disclose_reason like '%"_s + literal(f.discloseReason) + u"%'"_s
+        + u" and st.full_code like '%"_s + pattern(f.stockCode) + u"%'"_s
+        + u" and st.name like '%"_s + pattern(f.stockName) + u"%'"_s
+        + u" and di.holder_name like '%"_s + pattern(f.holderName) + u"%'"_s
+        + u" and di.disclose_reason like '%"_s + pattern(f.discloseReason) + u"%'"_s
         + dateCondition(u"di.update_date"_s, f.date, today, form);
     switch (f.type) {
     case DisType::All:
@@ -110,9 +112,9 @@ Statements buildDis(const DisFilter &f, const QDate &today, Form form)
 Statements buildRpt(const RptFilter &f, const QDate &today, Form form)
 {
     QString body = u"from research_report where "_s
-        + u" report_title like '%"_s + literal(f.reportTitle) + u"%'"_s
-        + u" and publish_org like '%"_s + literal(f.publishOrg) + u"%'"_s
-        + u" and stock_code like '%"_s + literal(f.stockCode) + u"%'"_s
+        + u" report_title like '%"_s + pattern(f.reportTitle) + u"%'"_s
+        + u" and publish_org like '%"_s + pattern(f.publishOrg) + u"%'"_s
+        + u" and stock_code like '%"_s + pattern(f.stockCode) + u"%'"_s
         + dateCondition(u"upload_time"_s, f.date, today, form);
     switch (f.type) {
     case RptType::All:
