@@ -310,9 +310,10 @@ private slots:
     // A folder whose server was killed, and a folder whose owner was killed.
     void leftoversOfKilledRuns()
     {
+        // Folders directly in the temporary folder, as TestDatabase makes them, share its template.
         QTemporaryDir dir(QDir::tempPath() + u"/vtdb-XXXXXX"_s);
         QVERIFY(dir.isValid());
-        const QString folder = dir.filePath(u"db"_s);
+        const QString folder = dir.path();
         const QString address = siblingAddress(5);
         const auto stopServer = qScopeGuard([&] { run(dbctl(), {u"stop"_s, folder}); });
         QCOMPARE(run(dbctl(), {u"start"_s, folder, address}).exitCode, 0);
@@ -334,7 +335,9 @@ private slots:
         QProcess owner;
         owner.start(u"sleep"_s, {u"600"_s});
         QVERIFY(owner.waitForStarted());
-        const QString owned = dir.filePath(u"owned"_s);
+        QTemporaryDir ownedDir(QDir::tempPath() + u"/vtdb-XXXXXX"_s);
+        QVERIFY(ownedDir.isValid());
+        const QString owned = ownedDir.path();
         const auto stopOwned = qScopeGuard([&] { run(dbctl(), {u"stop"_s, owned}); });
         const Run start = run(dbctl(), {u"start"_s, u"--owner"_s, QString::number(owner.processId()),
                                         owned, address});

@@ -156,24 +156,27 @@ QString TestDatabase::scalar(const QString &sql)
     return result.first().first();
 }
 
+// DELETE and an AUTO_INCREMENT reset look the same as TRUNCATE from outside but take a fraction
+// of its time, which re-creates every table's files.
 bool TestDatabase::reset()
 {
-    if (m_tables.isEmpty()) {
-        const QList<QStringList> names = rows(
-            u"select table_name from information_schema.tables where table_schema = database() "
-            "and table_type = 'BASE TABLE' order by table_name"_s);
-        for (const QStringList &name : names)
-            m_tables.append(name.value(0));
-        if (m_tables.isEmpty()) {
-            if (m_error.isEmpty())
-                m_error = u"the database has no tables"_s;
+    if (m_resetSql.isEmpty()) {
+        QByteArray output;
+        if (!runSql(u"select table_name, auto_increment is not null from information_schema.tables "
+                    "where table_schema = database() and table_type = 'BASE TABLE'"_s,
+                    true, &output))
+            return false;
+        for (const QStringList &table : parseFirstResultSet(text::fromGbk(output))) {
+            m_resetSql += u"DELETE FROM `"_s + table.value(0) + u"`;\n"_s;
+            if (table.value(1) == u"1"_s)
+                m_resetSql += u"ALTER TABLE `"_s + table.value(0) + u"` AUTO_INCREMENT = 1;\n"_s;
+        }
+        if (m_resetSql.isEmpty()) {
+            m_error = u"the database has no tables"_s;
             return false;
         }
     }
-    QString sql;
-    for (const QString &table : std::as_const(m_tables))
-        sql += u"TRUNCATE TABLE `"_s + table + u"`;\n"_s;
-    return exec(sql);
+    return exec(m_resetSql);
 }
 
 bool TestDatabase::runSql(const QString &sql, bool xml, QByteArray *output)

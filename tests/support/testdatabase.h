@@ -47,7 +47,7 @@ public:
     QList<QStringList> rows(const QString &sql);
     // The first column of the first row as text; "" when there is no row or on failure.
     QString scalar(const QString &sql);
-    // Empties every table of the schema (TRUNCATE, so ids start at 1 again). Returns false with
+    // Empties every table of the schema; AUTO_INCREMENT ids start at 1 again. Returns false with
     // errorString() on failure.
     bool reset();
 
@@ -57,7 +57,7 @@ private:
 
     QString m_address;
     std::unique_ptr<QTemporaryDir> m_dir;
-    QStringList m_tables;
+    QString m_resetSql;
     QString m_error;
     bool m_running = false;
 };
