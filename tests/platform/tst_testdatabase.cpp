@@ -277,11 +277,15 @@ private slots:
             QVERIFY(viaOdbc.out.contains("00002"));
             QVERIFY(!viaOdbc.out.contains("00001"));
         }
-        // Gone with its object: the server and its folder.
+        // Gone with its object: the server and its folder; the first one's data source works on.
         QVERIFY(!QFileInfo::exists(secondFolder));
         const Run afterwards = odbcQuery(TestDatabase(siblingAddress(2)).connectString(),
                                          u"select 1"_s);
         QVERIFY(afterwards.exitCode != 0);
+        QCOMPARE(qEnvironmentVariable("ODBCINI"), m_db.odbcIniPath());
+        const Run first = odbcQuery(m_db.connectString(), u"select full_code from stock"_s);
+        QVERIFY2(first.exitCode == 0, first.out.constData());
+        QVERIFY(first.out.contains("00001"));
     }
 
     // Two programs making the first template at once: both get a working server.

@@ -86,6 +86,13 @@ TestDatabase::TestDatabase(const QString &address) : m_address(address) {}
 TestDatabase::~TestDatabase()
 {
     stop();
+    // The file goes with the folder: a server that outlives this one keeps its own data source.
+    if (m_setOdbcIni && qgetenv("ODBCINI") == QFile::encodeName(odbcIniPath())) {
+        if (m_previousOdbcIni.isNull())
+            qunsetenv("ODBCINI");
+        else
+            qputenv("ODBCINI", m_previousOdbcIni);
+    }
 }
 
 QString TestDatabase::connectString() const
@@ -120,7 +127,12 @@ bool TestDatabase::start()
     m_running = true;
     if (!runDbctl({u"odbcini"_s, odbcIniPath(), m_address}, kSqlTimeoutMs))
         return false;
-    qputenv("ODBCINI", QFile::encodeName(odbcIniPath()));
+    const QByteArray odbcIni = QFile::encodeName(odbcIniPath());
+    if (!m_setOdbcIni) {
+        m_previousOdbcIni = qEnvironmentVariableIsSet("ODBCINI") ? qgetenv("ODBCINI") : QByteArray();
+        m_setOdbcIni = true;
+    }
+    qputenv("ODBCINI", odbcIni);
     return true;
 }
 

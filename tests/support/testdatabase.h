@@ -25,7 +25,9 @@ public:
     TestDatabase &operator=(const TestDatabase &) = delete;
 
     // Starts the server: the first time with a fresh database and the empty schema, after stop()
-    // with the data it had. Writes the private odbc.ini and points ODBCINI of this process at it.
+    // with the data it had. Writes the private odbc.ini and points ODBCINI of this process at it
+    // (the destructor gives ODBCINI back its earlier value if it still points there). Any of these
+    // files serves every TestDatabase, since the connection string names the server.
     // Returns false with errorString() when the server could not be started.
     bool start();
     // Stops the server, so that the database cannot be reached; start() brings it back.
@@ -59,6 +61,8 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_resetSql;
     QString m_error;
+    QByteArray m_previousOdbcIni;
+    bool m_setOdbcIni = false;
     bool m_running = false;
 };
 
