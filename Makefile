@@ -2,7 +2,8 @@
 BUILD_DIR ?= build
 JOBS ?= 2
 PACKAGES := g++ cmake ninja-build qt6-base-dev qt6-webengine-dev libsoci-dev libboost-dev \
-	unixodbc-dev unixodbc odbc-mariadb libcurl4-openssl-dev curl mariadb-server python3 python3-pyftpdlib xvfb
+	unixodbc-dev unixodbc odbc-mariadb libcurl4-openssl-dev curl mariadb-server python3 python3-pyftpdlib xvfb \
+	fonts-wqy-zenhei
 
 .PHONY: deps build test demo clean
 
