@@ -252,8 +252,12 @@ void QueryPage::buildAnnTab(QWidget *tab)
                           {u"STOCK_NAME"_s, u"股份名稱"_s, 96, {}, true, true},
                           {u"TITLE_TAG"_s, u"文件類別"_s, 256, {}, true, true},
                           {u"FILE_TITLE"_s, u"文件名稱"_s, 320, {}, true, true}});
-    // Two lines of text, so that long titles wrap onto a second line.
-    DBGridEh2->setRowHeight(DBGridEh2->fontMetrics().lineSpacing() * 2 + 4);
+    // Two lines of text, so that long titles wrap onto a second line. Measured on Chinese text, whose
+    // fallback font can stand taller than the grid font's own line spacing.
+    const int twoLines = DBGridEh2->fontMetrics()
+                             .boundingRect(QRect(0, 0, 1000, 1000), Qt::TextWordWrap, u"文件名稱\n文件名稱"_s)
+                             .height();
+    DBGridEh2->setRowHeight(qMax(twoLines, DBGridEh2->fontMetrics().lineSpacing() * 2) + 4);
     N1 = menuItem(DBGridEh2, u"N1"_s, u"下載并打開文件"_s);
     N2 = menuItem(DBGridEh2, u"N2"_s, u"添加為自選股"_s);
     f.tabLayout->addWidget(DBGridEh2, 1);
