@@ -565,8 +565,7 @@ QueryPage::Wait::State QueryPage::waitFor(quint64 token)
     if (m_wait.token == token && m_wait.state == Wait::State::Pending) {
         QEventLoop loop;
         m_waitLoop = &loop;
-        FrmSearchPrompt->setWindowModality(Qt::ApplicationModal);
-        FrmSearchPrompt->show();
+        FrmSearchPrompt->show(); // modal: the page and its window wait behind it
         if (m_wait.state == Wait::State::Pending)
             loop.exec(QEventLoop::DialogExec);
         m_waitLoop = nullptr;
