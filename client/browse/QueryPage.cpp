@@ -179,14 +179,42 @@ QueryPage::QueryPage(QWidget *parent) : QWidget(parent)
     FrmSearchPrompt = new TFrmSearchPrompt(this);
     connect(FrmSearchPrompt, &TFrmSearchPrompt::closed, this, &QueryPage::promptClosed);
 
-    wireKind(Kind::ANN, {suiButton7, suiButton15, suiButton10, Label36, DBGridEh2, &AQAnn, {N1, N2},
-                         u"共查詢到上市公司公告記錄數 "_s, u"共查詢到上市公司公告記錄數 0 條"_s});
-    wireKind(Kind::REP, {suiButton8, suiButton16, suiButton17, Label37, DBGridEh3, &AQRePur, {},
-                         u"共查詢到股份購回報告記錄數 "_s, u"共查詢到股份購回報告記錄數 0 條"_s});
-    wireKind(Kind::DIS, {suiButton13, suiButton18, suiButton19, Label38, DBGridEh6, &AQDis, {N6, N7},
-                         u"共查詢到披露權益記錄數 "_s, u"共查詢到披露權益記錄數 0 條"_s});
-    wireKind(Kind::RPT, {suiButton14, suiButton20, suiButton21, Label39, DBGridEh9, &AQRP, {N10},
-                         u"共查詢研究報告記錄數 "_s, u"共查詢到研究報告記錄數 0 條"_s});
+    wireKind(Kind::ANN, {suiButton7,
+                         suiButton15,
+                         suiButton10,
+                         Label36,
+                         DBGridEh2,
+                         &AQAnn,
+                         {N1, N2},
+                         u"共查詢到上市公司公告記錄數 "_s,
+                         u"共查詢到上市公司公告記錄數 0 條"_s});
+    wireKind(Kind::REP, {suiButton8,
+                         suiButton16,
+                         suiButton17,
+                         Label37,
+                         DBGridEh3,
+                         &AQRePur,
+                         {},
+                         u"共查詢到股份購回報告記錄數 "_s,
+                         u"共查詢到股份購回報告記錄數 0 條"_s});
+    wireKind(Kind::DIS, {suiButton13,
+                         suiButton18,
+                         suiButton19,
+                         Label38,
+                         DBGridEh6,
+                         &AQDis,
+                         {N6, N7},
+                         u"共查詢到披露權益記錄數 "_s,
+                         u"共查詢到披露權益記錄數 0 條"_s});
+    wireKind(Kind::RPT, {suiButton14,
+                         suiButton20,
+                         suiButton21,
+                         Label39,
+                         DBGridEh9,
+                         &AQRP,
+                         {N10},
+                         u"共查詢研究報告記錄數 "_s,
+                         u"共查詢到研究報告記錄數 0 條"_s});
 
     connect(suiButton7, &QPushButton::clicked, this, &QueryPage::suiButton7Click);
     connect(suiButton10, &QPushButton::clicked, this, &QueryPage::suiButton10Click);
@@ -457,18 +485,54 @@ browse::Statements QueryPage::BuildStatements(Kind kind) const
     return {};
 }
 
-void QueryPage::suiButton7Click() { runOperation(Kind::ANN, Move::NewQuery); }
-void QueryPage::suiButton10Click() { runOperation(Kind::ANN, Move::Next); }
-void QueryPage::suiButton15Click() { runOperation(Kind::ANN, Move::Previous); }
-void QueryPage::suiButton8Click() { runOperation(Kind::REP, Move::NewQuery); }
-void QueryPage::suiButton17Click() { runOperation(Kind::REP, Move::Next); }
-void QueryPage::suiButton16Click() { runOperation(Kind::REP, Move::Previous); }
-void QueryPage::suiButton13Click() { runOperation(Kind::DIS, Move::NewQuery); }
-void QueryPage::suiButton19Click() { runOperation(Kind::DIS, Move::Next); }
-void QueryPage::suiButton18Click() { runOperation(Kind::DIS, Move::Previous); }
-void QueryPage::suiButton14Click() { runOperation(Kind::RPT, Move::NewQuery); }
-void QueryPage::suiButton21Click() { runOperation(Kind::RPT, Move::Next); }
-void QueryPage::suiButton20Click() { runOperation(Kind::RPT, Move::Previous); }
+void QueryPage::suiButton7Click()
+{
+    runOperation(Kind::ANN, Move::NewQuery);
+}
+void QueryPage::suiButton10Click()
+{
+    runOperation(Kind::ANN, Move::Next);
+}
+void QueryPage::suiButton15Click()
+{
+    runOperation(Kind::ANN, Move::Previous);
+}
+void QueryPage::suiButton8Click()
+{
+    runOperation(Kind::REP, Move::NewQuery);
+}
+void QueryPage::suiButton17Click()
+{
+    runOperation(Kind::REP, Move::Next);
+}
+void QueryPage::suiButton16Click()
+{
+    runOperation(Kind::REP, Move::Previous);
+}
+void QueryPage::suiButton13Click()
+{
+    runOperation(Kind::DIS, Move::NewQuery);
+}
+void QueryPage::suiButton19Click()
+{
+    runOperation(Kind::DIS, Move::Next);
+}
+void QueryPage::suiButton18Click()
+{
+    runOperation(Kind::DIS, Move::Previous);
+}
+void QueryPage::suiButton14Click()
+{
+    runOperation(Kind::RPT, Move::NewQuery);
+}
+void QueryPage::suiButton21Click()
+{
+    runOperation(Kind::RPT, Move::Next);
+}
+void QueryPage::suiButton20Click()
+{
+    runOperation(Kind::RPT, Move::Previous);
+}
 
 void QueryPage::runOperation(Kind kind, Move move)
 {
@@ -546,7 +610,8 @@ void QueryPage::runOperation(Kind kind, Move move)
     }
 }
 
-void QueryPage::startWorker(Kind kind, Move move, quint64 token, const browse::Statements &statements, int page)
+void QueryPage::startWorker(Kind kind, Move move, quint64 token, const browse::Statements &statements,
+                            int page)
 {
     using Factory = TPagingThread *(*)(QueryPage *, quint64, const browse::Statements &, int);
     // Rows by kind, columns by move (new query, next, previous).
@@ -602,8 +667,8 @@ void QueryPage::showStatusTexts(Kind kind)
     const KindControls &c = m_controls[index(kind)];
     const int offset = (state.currentPage - 1) * browse::kPageSize;
     suiStatusBar2->setPanelText(0, c.totalPrefix + QString::number(state.total) + u" 條"_s);
-    suiStatusBar2->setPanelText(1, u"當前顯示第 "_s + QString::number(offset + 1) + u" 條 至 第 "_s
-                                       + QString::number(c.dataset->rowCount() + offset) + u" 條"_s);
+    suiStatusBar2->setPanelText(1, u"當前顯示第 "_s + QString::number(offset + 1) + u" 條 至 第 "_s +
+                                       QString::number(c.dataset->rowCount() + offset) + u" 條"_s);
 }
 
 void QueryPage::suiPageControl3Change(int tabIndex)

@@ -191,7 +191,8 @@ private:
     void wireKind(browse::Kind kind, KindControls controls);
 
     void runOperation(browse::Kind kind, Move move);
-    void startWorker(browse::Kind kind, Move move, quint64 token, const browse::Statements &statements, int page);
+    void startWorker(browse::Kind kind, Move move, quint64 token, const browse::Statements &statements,
+                     int page);
     // Shows the wait window until the wait of `token` ends; answers how it ended.
     Wait::State waitFor(quint64 token);
     void workerFinished(PagingOutcome outcome);

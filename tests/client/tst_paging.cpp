@@ -56,19 +56,60 @@ KindUi kindUi(Kind kind)
 {
     switch (kind) {
     case Kind::ANN:
-        return {u"suiButton7", u"suiButton15", u"suiButton10", u"Label36", u"DBGridEh2", u"suiRadioButton1",
-                u"DateTimePicker1", u"DateTimePicker2", {u"N1"_s, u"N2"_s}, u"共查詢到上市公司公告記錄數 "_s, 1, 0,
+        return {u"suiButton7",
+                u"suiButton15",
+                u"suiButton10",
+                u"Label36",
+                u"DBGridEh2",
+                u"suiRadioButton1",
+                u"DateTimePicker1",
+                u"DateTimePicker2",
+                {u"N1"_s, u"N2"_s},
+                u"共查詢到上市公司公告記錄數 "_s,
+                1,
+                0,
                 u"yyyy-MM-dd hh:mm:ss"_s};
     case Kind::REP:
-        return {u"suiButton8", u"suiButton16", u"suiButton17", u"Label37", u"DBGridEh3", u"suiRadioButton3",
-                u"DateTimePicker3", u"DateTimePicker4", {}, u"共查詢到股份購回報告記錄數 "_s, 2, 0, u"yyyy-MM-dd"_s};
+        return {u"suiButton8",
+                u"suiButton16",
+                u"suiButton17",
+                u"Label37",
+                u"DBGridEh3",
+                u"suiRadioButton3",
+                u"DateTimePicker3",
+                u"DateTimePicker4",
+                {},
+                u"共查詢到股份購回報告記錄數 "_s,
+                2,
+                0,
+                u"yyyy-MM-dd"_s};
     case Kind::DIS:
-        return {u"suiButton13", u"suiButton18", u"suiButton19", u"Label38", u"DBGridEh6", u"suiRadioButton11",
-                u"DateTimePicker9", u"DateTimePicker10", {u"N6"_s, u"N7"_s}, u"共查詢到披露權益記錄數 "_s, 2, 0,
+        return {u"suiButton13",
+                u"suiButton18",
+                u"suiButton19",
+                u"Label38",
+                u"DBGridEh6",
+                u"suiRadioButton11",
+                u"DateTimePicker9",
+                u"DateTimePicker10",
+                {u"N6"_s, u"N7"_s},
+                u"共查詢到披露權益記錄數 "_s,
+                2,
+                0,
                 u"yyyy-MM-dd"_s};
     case Kind::RPT:
-        return {u"suiButton14", u"suiButton20", u"suiButton21", u"Label39", u"DBGridEh9", u"suiRadioButton13",
-                u"DateTimePicker11", u"DateTimePicker12", {u"N10"_s}, u"共查詢研究報告記錄數 "_s, 6, 0,
+        return {u"suiButton14",
+                u"suiButton20",
+                u"suiButton21",
+                u"Label39",
+                u"DBGridEh9",
+                u"suiRadioButton13",
+                u"DateTimePicker11",
+                u"DateTimePicker12",
+                {u"N10"_s},
+                u"共查詢研究報告記錄數 "_s,
+                6,
+                0,
                 u"yyyy-MM-dd hh:mm:ss"_s};
     }
     return {};
@@ -95,23 +136,28 @@ QString pagingFixture(Kind kind, int count)
     const QString day = u"date_sub('2024-03-15 10:00:00', interval seq day)"_s;
     switch (kind) {
     case Kind::ANN:
-        return u"insert into announcement (ann_id, release_date, stock_code, stock_name, title_tag, file_title) "
-               u"select seq + 1, "_s + day + u", "_s + key + u", '公司', '公告', concat('標題 ', seq)"_s + seq
-               + u"; insert into ann_title_tag (ann_id, tag_id) select seq + 1, 1"_s + seq;
+        return u"insert into announcement (ann_id, release_date, stock_code, stock_name, title_tag, "
+               u"file_title) "
+               u"select seq + 1, "_s +
+               day + u", "_s + key + u", '公司', '公告', concat('標題 ', seq)"_s + seq +
+               u"; insert into ann_title_tag (ann_id, tag_id) select seq + 1, 1"_s + seq;
     case Kind::REP:
-        return u"insert into stock (code, full_code, name) select concat('c', seq), "_s + key + u", '公司'"_s + seq
-               + u"; insert into share_repurchase (stock_code, report_date, trade_date, share_amount) "
-                 u"select concat('c', seq), date("_s
-               + day + u"), date("_s + day + u"), 1000"_s + seq;
+        return u"insert into stock (code, full_code, name) select concat('c', seq), "_s + key +
+               u", '公司'"_s + seq +
+               u"; insert into share_repurchase (stock_code, report_date, trade_date, share_amount) "
+               u"select concat('c', seq), date("_s +
+               day + u"), date("_s + day + u"), 1000"_s + seq;
     case Kind::DIS:
-        return u"insert into stock (code, full_code, name) select concat('c', seq), "_s + key + u", '公司'"_s + seq
-               + u"; insert into disclose_interest (stock_code, update_date, holder_name, disclose_reason, "
-                 u"form_type) select concat('c', seq), date("_s
-               + day + u"), '股東', '1101', '1'"_s + seq;
+        return u"insert into stock (code, full_code, name) select concat('c', seq), "_s + key +
+               u", '公司'"_s + seq +
+               u"; insert into disclose_interest (stock_code, update_date, holder_name, disclose_reason, "
+               u"form_type) select concat('c', seq), date("_s +
+               day + u"), '股東', '1101', '1'"_s + seq;
     case Kind::RPT:
-        return u"insert into research_report (report_title, publish_org, publish_time, upload_time, report_type, "
-               u"stock_code) select concat('報告 ', seq), '機構', date("_s
-               + day + u"), "_s + day + u", '港股', "_s + key + seq;
+        return u"insert into research_report (report_title, publish_org, publish_time, upload_time, "
+               u"report_type, "
+               u"stock_code) select concat('報告 ', seq), '機構', date("_s +
+               day + u"), "_s + day + u", '港股', "_s + key + seq;
     }
     return {};
 }
@@ -316,11 +362,13 @@ void TestPaging::filterControls_data()
     QTest::newRow("ANN all categories")
         << Kind::ANN << u"suiComboBox3"_s << u"所有"_s
         << QStringList{u"rec0"_s, u"rec1"_s, u"rec2"_s, u"rec3"_s, u"rec4"_s, u"rec5"_s};
-    QTest::newRow("ANN chosen category") << Kind::ANN << u"suiComboBox3"_s << u"通函"_s << QStringList{u"rec4"_s};
-    QTest::newRow("ANN typed category") << Kind::ANN << u"suiComboBox3"_s << u"通告子類"_s
-                                        << QStringList{u"rec5"_s};
+    QTest::newRow("ANN chosen category")
+        << Kind::ANN << u"suiComboBox3"_s << u"通函"_s << QStringList{u"rec4"_s};
+    QTest::newRow("ANN typed category")
+        << Kind::ANN << u"suiComboBox3"_s << u"通告子類"_s << QStringList{u"rec5"_s};
     QTest::newRow("ANN range") << Kind::ANN << u"suiRadioButton1"_s << QString()
-                               << QStringList{u"rec0"_s, u"rec1"_s, u"rec2"_s, u"rec3"_s, u"rec5"_s, u"rec6"_s};
+                               << QStringList{u"rec0"_s, u"rec1"_s, u"rec2"_s,
+                                              u"rec3"_s, u"rec5"_s, u"rec6"_s};
 
     QTest::newRow("REP defaults") << Kind::REP << QString() << QString()
                                   << QStringList{u"rec0"_s, u"rec1"_s, u"rec2"_s};
@@ -340,7 +388,8 @@ void TestPaging::filterControls_data()
     QTest::newRow("DIS substantial") << Kind::DIS << u"suiRadioButton9"_s << QString()
                                      << QStringList{u"rec0"_s, u"rec1"_s};
     QTest::newRow("DIS range") << Kind::DIS << u"suiRadioButton11"_s << QString()
-                               << QStringList{u"rec0"_s, u"rec1"_s, u"rec2"_s, u"rec3"_s, u"rec4"_s, u"rec6"_s};
+                               << QStringList{u"rec0"_s, u"rec1"_s, u"rec2"_s,
+                                              u"rec3"_s, u"rec4"_s, u"rec6"_s};
 
     QTest::newRow("RPT defaults") << Kind::RPT << QString() << QString()
                                   << QStringList{u"rec0"_s, u"rec1"_s, u"rec2"_s, u"rec3"_s};
@@ -365,24 +414,30 @@ void TestPaging::filterControls()
     // Every record is of today or six days back (inside "過去七天"), except rec6, eight days back.
     // "zz" marks the one column that a text control should find.
     const bool ok = m_db.exec(
-        u"insert into announcement (ann_id, release_date, stock_code, stock_name, title_tag, file_title) values "
+        u"insert into announcement (ann_id, release_date, stock_code, stock_name, title_tag, file_title) "
+        u"values "
         u"(1, '2024-03-15 09:00:00', '00001', 'aa', 'rec0', 'aa'), (2, '2024-03-09 00:00:00', '0zz02', 'aa', "
-        u"'rec1', 'aa'), (3, '2024-03-15 08:00:00', '00003', 'azz', 'rec2', 'aa'), (4, '2024-03-14 10:00:00', "
+        u"'rec1', 'aa'), (3, '2024-03-15 08:00:00', '00003', 'azz', 'rec2', 'aa'), (4, '2024-03-14 "
+        u"10:00:00', "
         u"'00004', 'aa', 'rec3', 'a zz'), (5, '2024-03-13 10:00:00', '00005', 'aa', 'rec4', 'aa'), "
         u"(6, '2024-03-12 10:00:00', '00006', 'aa', 'rec5', 'aa'), (7, '2024-03-07 10:00:00', '00007', 'aa', "
         u"'rec6', 'aa');"
-        u"insert into ann_title_tag (ann_id, tag_id) values (1, 1), (2, 1), (3, 1), (4, 1), (5, 3), (6, 2), (7, 1);"
+        u"insert into ann_title_tag (ann_id, tag_id) values (1, 1), (2, 1), (3, 1), (4, 1), (5, 3), (6, 2), "
+        u"(7, 1);"
         u"insert into stock (code, full_code, name) values ('c0', '00000', 'aa'), ('c1', '0zz01', 'aa'), "
         u"('c2', '00002', 'zza'), ('c3', '00003', 'aa'), ('c4', '00004', 'aa'), ('c6', '00006', 'aa');"
-        u"insert into share_repurchase (stock_code, report_date, method) values ('c0', '2024-03-15', 'rec0'), "
+        u"insert into share_repurchase (stock_code, report_date, method) values ('c0', '2024-03-15', "
+        u"'rec0'), "
         u"('c1', '2024-03-09', 'rec1'), ('c2', '2024-03-12', 'rec2'), ('c6', '2024-03-07', 'rec6');"
         u"insert into disclose_interest (stock_code, update_date, holder_name, disclose_reason, form_type, "
-        u"share_involved) values ('c0', '2024-03-15', 'aa', 'aa', '1', 0), ('c1', '2024-03-14', 'aa', 'aa', '2', "
+        u"share_involved) values ('c0', '2024-03-15', 'aa', 'aa', '1', 0), ('c1', '2024-03-14', 'aa', 'aa', "
+        u"'2', "
         u"1), ('c2', '2024-03-13', 'aa', 'aa', '3A', 2), ('c3', '2024-03-12', 'azz', 'aa', '3B', 3), "
         u"('c4', '2024-03-11', 'aa', 'zz', '4', 4), ('c6', '2024-03-07', 'aa', 'aa', '1', 6);"
         u"insert into research_report (report_title, publish_org, stock_code, upload_time, report_type, "
         u"report_level) values ('aa', 'aa', '00000', '2024-03-15 09:00:00', '港股', 'rec0'), ('aa', 'zz', "
-        u"'00001', '2024-03-14 09:00:00', '港股', 'rec1'), ('zz', 'aa', '00002', '2024-03-13 09:00:00', '外文', "
+        u"'00001', '2024-03-14 09:00:00', '港股', 'rec1'), ('zz', 'aa', '00002', '2024-03-13 09:00:00', "
+        u"'外文', "
         u"'rec2'), ('aa', 'aa', '0zz03', '2024-03-09 00:00:00', '外文', 'rec3'), ('aa', 'aa', '00006', "
         u"'2024-03-07 23:59:59', '港股', 'rec6')"_s);
     QVERIFY2(ok, qPrintable(m_db.errorString()));
@@ -684,7 +739,8 @@ void TestPaging::failingStatement()
     const QString total = panel(0);
     const QString position = panel(1);
 
-    QVERIFY2(m_db.exec(u"rename table ann_title_tag to ann_title_tag_gone"_s), qPrintable(m_db.errorString()));
+    QVERIFY2(m_db.exec(u"rename table ann_title_tag to ann_title_tag_gone"_s),
+             qPrintable(m_db.errorString()));
     // Put back however the test ends, so that the next test finds the schema whole.
     struct Restore
     {
@@ -747,7 +803,8 @@ void TestPaging::waitWindow()
     QVERIFY(!prompt->suiButton1->isEnabled());
 
     // Without the file the next showing reports it and keeps the still picture.
-    QVERIFY(QFile::rename(m_programFolder.filePath(u"search.gif"_s), m_programFolder.filePath(u"away.gif"_s)));
+    QVERIFY(
+        QFile::rename(m_programFolder.filePath(u"search.gif"_s), m_programFolder.filePath(u"away.gif"_s)));
     blocker.run(u"lock tables announcement write"_s);
     error = clickDuring(m_page->suiButton7, [&] {
         QVERIFY(!prompt->Image1->movie());
@@ -760,7 +817,8 @@ void TestPaging::waitWindow()
         QVERIFY(prompt->isVisible());
         blocker.run(u"unlock tables"_s);
     });
-    QVERIFY(QFile::rename(m_programFolder.filePath(u"away.gif"_s), m_programFolder.filePath(u"search.gif"_s)));
+    QVERIFY(
+        QFile::rename(m_programFolder.filePath(u"away.gif"_s), m_programFolder.filePath(u"search.gif"_s)));
     QCOMPARE(error, QString());
     QCOMPARE(m_page->Label36->text(), u"1 of 1 頁"_s);
 }
