@@ -35,7 +35,9 @@ CREATE TABLE `announcement` (
     `file_title`   TEXT         NULL,
     `file_link`    VARCHAR(500) NULL,
     PRIMARY KEY (`ann_id`),
-    KEY `ix_ann_release_date` (`release_date`),
+    -- Serves the query tab's date range and its newest-first order; with code and name in it the count
+    -- reads no row.
+    KEY `ix_ann_release_date` (`release_date`, `stock_code`, `stock_name`),
     KEY `ix_ann_stock_code` (`stock_code`)
 ) ENGINE=InnoDB DEFAULT CHARSET=gbk;
 
@@ -71,7 +73,8 @@ CREATE TABLE `share_repurchase` (
     `total_paid`      DECIMAL(18,2) NULL,
     `method`          VARCHAR(100)  NULL,
     `share_total_ytd` BIGINT        NULL,
-    KEY `ix_rep_report_date` (`report_date`),
+    -- Date range and order of the query tab; with the code in it the count reads no row.
+    KEY `ix_rep_report_date` (`report_date`, `stock_code`),
     KEY `ix_rep_stock_code` (`stock_code`)
 ) ENGINE=InnoDB DEFAULT CHARSET=gbk;
 
@@ -89,7 +92,9 @@ CREATE TABLE `disclose_interest` (
     `percent_interested` DECIMAL(7,2)  NULL,
     `form_type`          VARCHAR(10)   NULL,
     `form_no`            VARCHAR(50)   NULL,
-    KEY `ix_dis_update_date` (`update_date`),
+    -- Date range and order of the query tab; with the columns of its conditions in it the count reads
+    -- no row.
+    KEY `ix_dis_update_date` (`update_date`, `stock_code`, `form_type`, `holder_name`, `disclose_reason`),
     KEY `ix_dis_stock_code` (`stock_code`)
 ) ENGINE=InnoDB DEFAULT CHARSET=gbk;
 
@@ -104,7 +109,9 @@ CREATE TABLE `research_report` (
     `report_level` VARCHAR(50)  NULL,
     `stock_code`   VARCHAR(20)  NULL,
     PRIMARY KEY (`report_id`),
-    KEY `ix_rpt_upload_time` (`upload_time`),
+    -- Date range and order of the query tab; with the columns of its conditions in it the count reads
+    -- no row.
+    KEY `ix_rpt_upload_time` (`upload_time`, `report_type`, `stock_code`, `publish_org`, `report_title`),
     KEY `ix_rpt_stock_code` (`stock_code`)
 ) ENGINE=InnoDB DEFAULT CHARSET=gbk;
 
