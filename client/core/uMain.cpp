@@ -4,6 +4,8 @@
 #include "client/core/database.h"
 #include "client/core/uLogin.h"
 #include "client/core/uPublic.h"
+#include "client/documents/uDownload.h"
+#include "client/documents/uPrompt.h"
 #include "client/personal/FavorNewsPage.h"
 #include "client/personal/MemoPage.h"
 #include "platform/db/connection.h"
@@ -106,6 +108,7 @@ TFrmMain::TFrmMain(QWidget *parent) : QMainWindow(parent)
 
     FormCreate();
     m_login = new TFrmLogin(this);
+    m_download = new TDownloader(new TFrmPrompt(this), this);
 }
 
 TFrmMain::~TFrmMain()
@@ -269,6 +272,11 @@ void TFrmMain::closeEvent(QCloseEvent *event)
     }
     FormClose();
     event->accept();
+}
+
+qint32 TFrmMain::RunDownload(const QString &url, const QString &path)
+{
+    return m_download->RunDownload(url, path);
 }
 
 void TFrmMain::suiButton9Click()

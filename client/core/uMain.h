@@ -14,6 +14,7 @@ class QTimer;
 namespace vintrel {
 
 class FavorNewsPage;
+class TDownloader;
 class TFrmLogin;
 class MemoPage;
 class QueryPage;
@@ -58,6 +59,11 @@ public:
     QPushButton *suiButton9 = nullptr;
     QTimer *Timer1 = nullptr;
 
+    // The download-and-wait sequence behind the download window (DownloadURL, DownloadPath,
+    // DownloadResult); RunDownload answers DownloadResult once the window has closed.
+    qint32 RunDownload(const QString &url, const QString &path);
+    TDownloader *downloader() const { return m_download; }
+
     FavorNewsPage *favorNewsPage() const { return m_favorNews; }
     QueryPage *queryPage() const { return m_query; }
     MemoPage *memoPage() const { return m_memo; }
@@ -76,6 +82,7 @@ private:
     QueryPage *m_query = nullptr;
     MemoPage *m_memo = nullptr;
     TFrmLogin *m_login = nullptr;
+    TDownloader *m_download = nullptr;
     bool m_configOk = false;
     bool m_shown = false;
     bool m_closed = false;
