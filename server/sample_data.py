@@ -26,6 +26,9 @@ STOCKS = 320
 PER_WEEKDAY = {"ann": 60, "rep": 8, "dis": 30, "rpt": 12}
 # Weekends carry a few records; the exchange publishes little then.
 WEEKEND_SHARE = {5: 0.15, 6: 0.05}
+# Today's records are those published before this morning's collection run at 07:05.
+TODAY_SHARE = 0.3
+TODAY_WINDOW = (5 * 3600 + 30 * 60, 7 * 3600)
 
 DEMO_USERS = [
     # name, password, e-mail
@@ -197,17 +200,21 @@ def build_tags():
 
 
 def daily_counts(rnd, days, per_weekday):
+    """Records per day; the last day is today, of which only the early morning has been collected."""
     counts = []
     for d in days:
-        share = WEEKEND_SHARE.get(d.weekday(), 1.0)
+        share = WEEKEND_SHARE.get(d.weekday(), 1.0) * (TODAY_SHARE if d == days[-1] else 1.0)
         mean = per_weekday * share
         counts.append(max(0, int(rnd.gauss(mean, mean * 0.15) + 0.5)))
     return counts
 
 
-def times_of(rnd, day, n, first_hour, last_hour):
+def times_of(rnd, day, n, first_hour, last_hour, today=None):
     base = dt.datetime(day.year, day.month, day.day)
-    secs = sorted(rnd.randrange(first_hour * 3600, last_hour * 3600) for _ in range(n))
+    first, last = first_hour * 3600, last_hour * 3600
+    if day == today:
+        first, last = TODAY_WINDOW
+    secs = sorted(rnd.randrange(first, last) for _ in range(n))
     return [base + dt.timedelta(seconds=s) for s in secs]
 
 
@@ -292,11 +299,11 @@ class Generator:
         cats = list(range(len(CATEGORIES)))
         entries = []
         for day, n in zip(self.days, daily_counts(rnd, self.days, PER_WEEKDAY["ann"])):
-            for when in times_of(rnd, day, n, 6, 23):
+            for when in times_of(rnd, day, n, 6, 23, self.today):
                 entries.append((when, self.pick_stock()))
         for stock in self.hot:
             for day in (self.yesterday, self.today):
-                for when in times_of(rnd, day, rnd.randint(1, 3), 7, 20):
+                for when in times_of(rnd, day, rnd.randint(1, 3), 7, 20, self.today):
                     entries.append((when, stock))
         entries.sort(key=lambda e: (e[0], e[1]["code"]))
         serial_of_day = {}
@@ -388,9 +395,9 @@ class Generator:
                                               "upload_time", "report_type", "report_level", "stock_code"])
         entries = []
         for day, n in zip(self.days, daily_counts(rnd, self.days, PER_WEEKDAY["rpt"])):
-            entries.extend((when, self.pick_stock()) for when in times_of(rnd, day, n, 7, 22))
+            entries.extend((when, self.pick_stock()) for when in times_of(rnd, day, n, 7, 22, self.today))
         for stock in self.hot[:6]:
-            entries.extend((when, stock) for when in times_of(rnd, self.today, 1, 8, 12))
+            entries.extend((when, stock) for when in times_of(rnd, self.today, 1, 8, 12, self.today))
         entries.sort(key=lambda e: (e[0], e[1]["code"]))
         self.reports = []
         for report_id, (when, stock) in enumerate(entries, start=1):
@@ -485,8 +492,9 @@ class Generator:
         days_back[-2:] = [3, 0] if count > 2 else days_back[-2:]
         for i, back in enumerate(days_back):
             title, keys, body = topics[i % len(topics)]
-            when = midnight - dt.timedelta(days=back) + dt.timedelta(hours=rnd.randrange(8, 23),
-                                                                       minutes=rnd.randrange(60))
+            # Today's memo was written early, so that it is not in the future.
+            hour = rnd.randrange(6, 7) if back == 0 else rnd.randrange(8, 23)
+            when = midnight - dt.timedelta(days=back) + dt.timedelta(hours=hour, minutes=rnd.randrange(60))
             rows.append((user, when, title, keys, body))
 
     def questions(self, rows, user, midnight, index):
