@@ -384,6 +384,9 @@ class TestQueryStatements : public QObject
             {"ann today up to its last second", AnnFilter{.date = range(day(0), day(0))}, {u"1"_s, u"4"_s}, 2},
             {"ann tomorrow at midnight", AnnFilter{.date = range(day(1), day(1))}, {u"5"_s}, 1},
             {"ann from-date after the to-date", AnnFilter{.date = range(day(0), day(-6))}, {}, 0},
+            {"ann up to the last day a date can have",
+             AnnFilter{.categoryIndex = 0, .date = range(day(-7), QDate(9999, 12, 31))},
+             annDefault + QStringList{u"3"_s, u"5"_s, u"6"_s, u"7"_s, u"17"_s, u"18"_s, u"20"_s}, 17},
             {"ann stock code", AnnFilter{.stockCode = u"00001"_s}, {u"1"_s}, 1},
             {"ann name trimmed of blanks and tabs", AnnFilter{.stockName = u" \t長江 \r\n"_s}, {u"1"_s}, 1},
             {"ann ideographic space is not trimmed", AnnFilter{.stockName = u"\u3000長江"_s}, {}, 0},
@@ -509,6 +512,95 @@ private slots:
         } catch (const db::Error &e) {
             QFAIL(e.what());
         }
+    }
+
+    // The texts the server receives, fragment by fragment.
+    void statementTexts()
+    {
+        const AnnFilter ann{.stockCode = u" 0001 "_s, .stockName = u"長"_s, .fileTitle = u"年報"_s,
+                            .date = range(QDate(2024, 3, 1), QDate(2024, 3, 15))};
+        const Statements literal = buildAnn(ann, kToday, Form::Literal);
+        QCOMPARE(literal.count,
+                 u"select count(distinct ann.ann_id) as mycount "
+                 "from announcement ann, ann_title_tag att, title_tag tag, title_tag tag_parent "
+                 "where (1 =1) "
+                 " and ann.stock_code like '%0001%'"
+                 " and ann.stock_name like '%長%'"
+                 " and ann.ann_id = att.ann_id and att.tag_id = tag.tag_id "
+                 " and ann.file_title like '%年報%'"
+                 " and date(ann.release_date) >=  '2024-03-01'"
+                 " and date(ann.release_date) <=  '2024-03-15'"
+                 " and tag_parent.name = '公告及通告'"
+                 " and tag.lft BETWEEN tag_parent.lft AND tag_parent.rgt "_s);
+        QCOMPARE(literal.pagePrefix,
+                 u"select *  from announcement ann where (1 = 1) "
+                 " and ann.stock_code like '%0001%'"
+                 " and ann.stock_name like '%長%'"
+                 " and ann.file_title like '%年報%'"
+                 " and date(ann.release_date) >=  '2024-03-01'"
+                 " and date(ann.release_date) <=  '2024-03-15'"
+                 " and ann.ann_id in (select att.ann_id from ann_title_tag att, "
+                 " title_tag tag, title_tag tag_parent where att.tag_id = tag.tag_id "
+                 " and tag_parent.name = '公告及通告'"
+                 " and tag.lft BETWEEN tag_parent.lft AND tag_parent.rgt ) "
+                 " order by ann.release_date desc limit "_s);
+        QCOMPARE(pageStatement(literal.pagePrefix, 3), literal.pagePrefix + u"100,50"_s);
+
+        const Statements indexed = buildAnn({.categoryIndex = 0}, kToday);
+        QCOMPARE(indexed.count,
+                 u"select count(distinct ann.ann_id) as mycount "
+                 "from announcement ann, ann_title_tag att, title_tag tag "
+                 "where (1 =1) "
+                 " and ann.stock_code like '%%'"
+                 " and ann.stock_name like '%%'"
+                 " and ann.ann_id = att.ann_id and att.tag_id = tag.tag_id "
+                 " and ann.release_date >= '2024-03-09'"
+                 " and ann.release_date < '2024-03-16'"_s);
+        QCOMPARE(indexed.pagePrefix,
+                 u"select *  from announcement ann where (1 = 1) "
+                 " and ann.stock_code like '%%'"
+                 " and ann.stock_name like '%%'"
+                 " and ann.release_date >= '2024-03-09'"
+                 " and ann.release_date < '2024-03-16'"
+                 " order by ann.release_date desc limit "_s);
+
+        const QString repBody = u"from share_repurchase sh, stock st where sh.stock_code = st.code "
+                                " and st.full_code like '%%'"
+                                " and st.name like '%%'"
+                                " and date(sh.report_date) >=  '2024-03-09'"
+                                " and date(sh.report_date) <=  '2024-03-15'"
+                                " order by sh.report_date desc"_s;
+        const Statements rep = buildRep({}, kToday, Form::Literal);
+        QCOMPARE(rep.count, u"select count(*) as mycount "_s + repBody);
+        QCOMPARE(rep.pagePrefix, u"select sh.*,st.full_code,st.name "_s + repBody + u" limit "_s);
+
+        const QString disBody = u"from disclose_interest di, stock st where di.stock_code = st.code "
+                                " and st.full_code like '%%'"
+                                " and st.name like '%%'"
+                                " and di.holder_name like '%%'"
+                                " and di.disclose_reason like '%%'"
+                                " and date(di.update_date) >=  '2024-03-09'"
+                                " and date(di.update_date) <=  '2024-03-15'"_s;
+        const Statements directors = buildDis({.type = DisType::Directors}, kToday, Form::Literal);
+        QCOMPARE(directors.count, u"select count(*) as mycount "_s + disBody
+                                      + u" and di.form_type like '3%' order by di.update_date desc"_s);
+        const Statements holders = buildDis({.type = DisType::Substantial}, kToday, Form::Literal);
+        QCOMPARE(holders.pagePrefix, u"select di.*,st.full_code,st.name "_s + disBody
+                                         + u" and ((di.form_type = '1') or (di.form_type = '2'))"
+                                           " order by di.update_date desc limit "_s);
+
+        const QString rptBody = u"from research_report where "
+                                " report_title like '%%'"
+                                " and publish_org like '%%'"
+                                " and stock_code like '%%'"
+                                " and date(upload_time) >=  '2024-03-09'"
+                                " and date(upload_time) <=  '2024-03-15'"_s;
+        const Statements hk = buildRpt({.type = RptType::HongKong}, kToday, Form::Literal);
+        QCOMPARE(hk.count, u"select count(*) as mycount "_s + rptBody
+                               + u" and report_type = '港股' order by upload_time desc"_s);
+        const Statements foreign = buildRpt({.type = RptType::Foreign}, kToday, Form::Literal);
+        QCOMPARE(foreign.pagePrefix,
+                 u"select * "_s + rptBody + u" and report_type = '外文' order by upload_time desc limit "_s);
     }
 
     // The generated records fill several pages: the pages follow on without gap or overlap.
