@@ -3,9 +3,10 @@
 
     gen_data.py OUT_DIR [--today YYYY-MM-DD] [--random-state N] [--scale F]
 
-Ten years of records ending at --today (default: the current date): about 2,000,000 announcements with
-their category links, 1,000,000 disclosures of interests, 200,000 repurchase reports, 200,000 research
-reports and 3,000 stocks; --scale multiplies every count but the stocks'. The same arguments write the
+Ten years of records ending at --today (default: the current date): about 2,000,000 announcements filed
+under the category box's categories and their sub-categories (a nested-set tree; 2% untagged, about a tenth
+under a second category too), 1,000,000 disclosures of interests, 200,000 repurchase reports, 200,000
+research reports and 3,000 stocks; --scale multiplies every count but the stocks'. The same arguments write the
 same files. OUT_DIR/meta.txt records the arguments and the row counts; it is written last, so a folder
 without it is incomplete.
 

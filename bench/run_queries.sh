@@ -6,7 +6,7 @@
 #
 # DIR is the build folder holding bench/bench_queries (default: build); the data is kept in
 # DIR/bench-data and reused by a rerun with the same arguments. OPTIONS go to bench_queries (--runs,
-# --literal-limit, --explain). The server listens on $VINTREL_BENCH_ADDRESS (default 127.0.3.1), port
+# --literal-limit, --explain, --session). The server listens on $VINTREL_BENCH_ADDRESS (default 127.0.3.1), port
 # 3306, and is stopped at the end.
 set -euo pipefail
 
@@ -18,7 +18,7 @@ readonly LOAD_RECIPE=1
 readonly GENERATE_TIMEOUT=900 LOAD_TIMEOUT=1500 BENCH_TIMEOUT=3600
 
 die() { echo "run_queries: $*" >&2; exit 1; }
-usage() { sed -n '5,11p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+usage() { sed -n '5,10p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2; exit 2; }
 
 build=$repo/build
 random_state=20240315
