@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= 2
 PACKAGES := g++ cmake ninja-build qt6-base-dev qt6-webengine-dev libsoci-dev libboost-dev \
 	unixodbc-dev unixodbc odbc-mariadb libcurl4-openssl-dev curl mariadb-server python3 python3-pyftpdlib xvfb \
-	fonts-wqy-zenhei
+	fonts-wqy-zenhei qt6-translations-l10n
 
 .PHONY: deps build test demo clean
 

@@ -8,6 +8,7 @@ int main(int argc, char *argv[])
     vintrel::ui::setChineseThreadLocale();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vintrel"));
+    vintrel::ui::loadToolkitTranslations();
     vintrel::TFrmMain mainWindow;
     if (!mainWindow.configurationOk())
         return 1;

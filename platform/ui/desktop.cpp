@@ -80,3 +80,17 @@ void setChineseThreadLocale()
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
 }
 } // namespace vintrel::ui
+
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace vintrel::ui {
+void loadToolkitTranslations()
+{
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+} // namespace vintrel::ui

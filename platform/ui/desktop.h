@@ -32,3 +32,9 @@ namespace vintrel::ui {
 // The programs run with the Chinese (PRC) locale, whatever the machine's own setting.
 void setChineseThreadLocale();
 } // namespace vintrel::ui
+
+namespace vintrel::ui {
+// Loads the toolkit's own Chinese texts (standard buttons such as Yes and No, dialogs) when installed.
+// Call once, after the application object exists.
+void loadToolkitTranslations();
+} // namespace vintrel::ui
