@@ -131,8 +131,8 @@ void TDownloader::DownloadProgress(const std::shared_ptr<DownloadJob> &job, quin
     job->latest.store(pack(ulProgress, ulProgressMax));
     // Data notifications are thinned out; the stage changes always get through, so the bar is right
     // when the data is complete.
-    if (ulStatusCode == net::DownloadingData && job->sinceUpdate.isValid()
-        && job->sinceUpdate.elapsed() < kProgressIntervalMs)
+    if (ulStatusCode == net::DownloadingData && job->sinceUpdate.isValid() &&
+        job->sinceUpdate.elapsed() < kProgressIntervalMs)
         return;
     // One update queued at a time: it shows the latest counts when it runs.
     if (job->updateQueued.exchange(true))
@@ -162,7 +162,8 @@ void TDownloader::TransferEnded(DownloadJob &job, qint32 result)
         m_prompt->done(QDialog::Accepted);
 }
 
-TMyThread::TMyThread(std::shared_ptr<DownloadJob> job, QObject *parent) : QThread(parent), m_job(std::move(job))
+TMyThread::TMyThread(std::shared_ptr<DownloadJob> job, QObject *parent)
+    : QThread(parent), m_job(std::move(job))
 {
     setObjectName(u"TMyThread"_s);
     connect(this, &QThread::finished, this, &QObject::deleteLater);

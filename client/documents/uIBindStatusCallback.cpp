@@ -44,7 +44,9 @@ QString DownloadSizeText(quint32 bytes)
     return QString::number(double(bytes) * 0.001, 'g', 15);
 }
 
-TBindStatusCallback::TBindStatusCallback(std::shared_ptr<DownloadTicket> ticket) : m_ticket(std::move(ticket)) {}
+TBindStatusCallback::TBindStatusCallback(std::shared_ptr<DownloadTicket> ticket) : m_ticket(std::move(ticket))
+{
+}
 
 qint32 TBindStatusCallback::OnProgress(quint32 ulProgress, quint32 ulProgressMax, quint32 ulStatusCode,
                                        const char16_t *szStatusText)

@@ -85,8 +85,8 @@ public:
 
     bool stepsDone() const { return m_steps.isEmpty(); }
 
-    QStringList labels;     // distinct texts of the status line while shown, in order
-    QList<quint32> maxima;  // distinct maxima of the bar while shown, in order
+    QStringList labels;    // distinct texts of the status line while shown, in order
+    QList<quint32> maxima; // distinct maxima of the bar while shown, in order
     Shown atClose;
     int closes = 0;
     bool timedOut = false;
@@ -100,9 +100,12 @@ private:
 
     Shown shown() const
     {
-        return {m_prompt->Label1->text(),          m_prompt->suiProgressBar1->Max(),
-                m_prompt->suiProgressBar1->Position(), m_prompt->suiProgressBar1->text(),
-                m_prompt->suiButton1->isEnabled(), m_downloader->DownloadResult};
+        return {m_prompt->Label1->text(),
+                m_prompt->suiProgressBar1->Max(),
+                m_prompt->suiProgressBar1->Position(),
+                m_prompt->suiProgressBar1->text(),
+                m_prompt->suiButton1->isEnabled(),
+                m_downloader->DownloadResult};
     }
 
     void tick()
@@ -135,9 +138,8 @@ private:
 qint32 notifyFromWorker(TBindStatusCallback &callback, quint32 progress, quint32 max, quint32 status)
 {
     qint32 answer = 0;
-    std::unique_ptr<QThread> worker(QThread::create([&] {
-        answer = callback.OnProgress(progress, max, status, u"127.0.0.1");
-    }));
+    std::unique_ptr<QThread> worker(
+        QThread::create([&] { answer = callback.OnProgress(progress, max, status, u"127.0.0.1"); }));
     worker->start();
     worker->wait();
     return answer;
@@ -175,7 +177,10 @@ private slots:
     void mainWindowRunsDownload();
 
 private:
-    QString sizeLine(qsizetype bytes) const { return u"文件大小: "_s + DownloadSizeText(quint32(bytes)) + u" KB"_s; }
+    QString sizeLine(qsizetype bytes) const
+    {
+        return u"文件大小: "_s + DownloadSizeText(quint32(bytes)) + u" KB"_s;
+    }
 
     QTemporaryDir m_served;
     std::unique_ptr<QTemporaryDir> m_target;
@@ -291,7 +296,7 @@ void TestDownloadWindow::callbackStatuses_data()
 {
     QTest::addColumn<quint32>("status");
     QTest::addColumn<quint32>("max");
-    QTest::addColumn<QString>("label");  // the status line afterwards
+    QTest::addColumn<QString>("label"); // the status line afterwards
     QTest::addColumn<bool>("cancelEnabled");
     QTest::newRow("1 finding") << 1u << 0u << u"正在查找服务器"_s << true;
     QTest::newRow("2 connecting") << 2u << 0u << u"正在连接服务器"_s << true;
@@ -445,12 +450,15 @@ void TestDownloadWindow::failure_data()
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("path"); // inside the target folder
     QTest::addColumn<qint32>("result");
-    QTest::newRow("http not found") << m_http->url(u"/missing.pdf"_s) << u"doc.pdf"_s << net::E_OBJECT_NOT_FOUND;
+    QTest::newRow("http not found") << m_http->url(u"/missing.pdf"_s) << u"doc.pdf"_s
+                                    << net::E_OBJECT_NOT_FOUND;
     QTest::newRow("http 503") << m_http->url(u"/status/503"_s) << u"doc.pdf"_s << net::E_DOWNLOAD_FAILURE;
-    QTest::newRow("connection refused") << u"http://"_s + m_http->address() + u":1/doc.bin"_s << u"doc.pdf"_s
-                                        << net::E_CANNOT_CONNECT;
-    QTest::newRow("ftp file missing") << m_ftp->url(u"/missing.pdf"_s) << u"doc.pdf"_s << net::E_OBJECT_NOT_FOUND;
-    QTest::newRow("folder does not exist") << m_http->url(u"/doc.bin"_s) << u"沒有/doc.pdf"_s << net::E_CANNOT_WRITE;
+    QTest::newRow("connection refused")
+        << u"http://"_s + m_http->address() + u":1/doc.bin"_s << u"doc.pdf"_s << net::E_CANNOT_CONNECT;
+    QTest::newRow("ftp file missing")
+        << m_ftp->url(u"/missing.pdf"_s) << u"doc.pdf"_s << net::E_OBJECT_NOT_FOUND;
+    QTest::newRow("folder does not exist")
+        << m_http->url(u"/doc.bin"_s) << u"沒有/doc.pdf"_s << net::E_CANNOT_WRITE;
     QTest::newRow("name the file system refuses")
         << m_http->url(u"/doc.bin"_s) << QString(300, u'名') + u".pdf"_s << net::E_CANNOT_WRITE;
 }
@@ -535,12 +543,14 @@ void TestDownloadWindow::cancel()
     QCOMPARE(watch.closes, 1);
     QCOMPARE(watch.atClose.label, sizeLine(m_document.size()));
     QCOMPARE(watch.atClose.caption, u"100%"_s);
-    const QStringList ownTexts{QString(), u"正在查找服务器"_s, u"正在连接服务器"_s, sizeLine(m_document.size())};
+    const QStringList ownTexts{QString(), u"正在查找服务器"_s, u"正在连接服务器"_s,
+                               sizeLine(m_document.size())};
     for (const QString &text : std::as_const(watch.labels))
         QVERIFY2(ownTexts.contains(text), qPrintable(text));
     // 100 when the window takes the download on, 0 before a length is known, then the length.
     for (quint32 max : std::as_const(watch.maxima))
-        QVERIFY2(max == 100 || max == 0 || max == quint32(m_document.size()), qPrintable(QString::number(max)));
+        QVERIFY2(max == 100 || max == 0 || max == quint32(m_document.size()),
+                 qPrintable(QString::number(max)));
     QVERIFY(readAll(next) == m_document);
 
     // The cancelled transfer has stopped, well before its server would have sent the rest.
