@@ -1,5 +1,7 @@
 #include "client/browse/QueryPage.h"
 
+#include "client/browse/RecordColumns.h"
+
 #include "client/browse/PagingThreads.h"
 #include "client/browse/uSearchPrompt.h"
 #include "client/core/database.h"
@@ -107,16 +109,6 @@ grid::DataGrid *dataGrid(QWidget *parent, const QString &name, const QList<grid:
     return g;
 }
 
-QAction *menuItem(grid::DataGrid *grid, const QString &name, const QString &text)
-{
-    auto *action = named(new QAction(text, grid), name);
-    // Hidden until a fetch shows rows they can act on.
-    action->setVisible(false);
-    grid->addAction(action);
-    grid->setContextMenuPolicy(Qt::ActionsContextMenu);
-    return action;
-}
-
 // A filter panel above its grid, on one tab.
 struct TabFrame
 {
@@ -150,8 +142,6 @@ TPagingThread *makeWorker(QueryPage *page, quint64 token, const browse::Statemen
     return new Worker(page, token, statements, pageNo);
 }
 
-const QString kDateTime = u"yyyy-mm-dd hh:mm:ss"_s;
-const QString kDate = u"yyyy-mm-dd"_s;
 
 } // namespace
 
@@ -274,20 +264,15 @@ void QueryPage::buildAnnTab(QWidget *tab)
     suiButton10 = button(f.panel, row2, u"suiButton10"_s, u"下一页"_s);
     row2->addStretch(1);
 
-    DBGridEh2 = dataGrid(tab, u"DBGridEh2"_s,
-                         {{u"RELEASE_DATE"_s, u"發佈時間"_s, 80, kDateTime, true},
-                          {u"STOCK_CODE"_s, u"股份代號"_s, 72, {}, true, true},
-                          {u"STOCK_NAME"_s, u"股份名稱"_s, 96, {}, true, true},
-                          {u"TITLE_TAG"_s, u"文件類別"_s, 256, {}, true, true},
-                          {u"FILE_TITLE"_s, u"文件名稱"_s, 320, {}, true, true}});
+    DBGridEh2 = dataGrid(tab, u"DBGridEh2"_s, browse::annColumns());
     // Two lines of text, so that long titles wrap onto a second line. Measured on Chinese text, whose
     // fallback font can stand taller than the grid font's own line spacing.
     const int twoLines = DBGridEh2->fontMetrics()
                              .boundingRect(QRect(0, 0, 1000, 1000), Qt::TextWordWrap, u"文件名稱\n文件名稱"_s)
                              .height();
     DBGridEh2->setRowHeight(qMax(twoLines, DBGridEh2->fontMetrics().lineSpacing() * 2) + 4);
-    N1 = menuItem(DBGridEh2, u"N1"_s, u"下載并打開文件"_s);
-    N2 = menuItem(DBGridEh2, u"N2"_s, u"添加為自選股"_s);
+    N1 = DBGridEh2->addMenuItem(u"N1"_s, u"下載并打開文件"_s);
+    N2 = DBGridEh2->addMenuItem(u"N2"_s, u"添加為自選股"_s);
     f.tabLayout->addWidget(DBGridEh2, 1);
 }
 
@@ -313,17 +298,7 @@ void QueryPage::buildRepTab(QWidget *tab)
     suiButton17 = button(f.panel, row, u"suiButton17"_s, u"下一页"_s);
     row->addStretch(1);
 
-    DBGridEh3 = dataGrid(tab, u"DBGridEh3"_s,
-                         {{u"report_date"_s, u"公佈日期"_s, 80, kDate},
-                          {u"trade_date"_s, u"交易日期"_s, 80, kDate},
-                          {u"full_code"_s, u"股份代號"_s, 60},
-                          {u"name"_s, u"股份名稱"_s, 128},
-                          {u"share_amount"_s, u"購買股份"_s},
-                          {u"unit_high"_s, u"最高單價"_s, 80},
-                          {u"unit_low"_s, u"最低單價"_s, 80},
-                          {u"total_paid"_s, u"共支付"_s, 128},
-                          {u"method"_s, u"購買方式"_s, 96},
-                          {u"share_total_ytd"_s, u"年度累計購買股份"_s, 112}});
+    DBGridEh3 = dataGrid(tab, u"DBGridEh3"_s, browse::repColumns());
     f.tabLayout->addWidget(DBGridEh3, 1);
 }
 
@@ -365,19 +340,9 @@ void QueryPage::buildDisTab(QWidget *tab)
     suiButton19 = button(f.panel, row2, u"suiButton19"_s, u"下一页"_s);
     row2->addStretch(1);
 
-    DBGridEh6 = dataGrid(tab, u"DBGridEh6"_s,
-                         {{u"update_date"_s, u"公佈日期"_s, 80, kDate},
-                          {u"event_date"_s, u"有關日期"_s, 80, kDate, true, true},
-                          {u"full_code"_s, u"股份代號"_s, 60, {}, true, true},
-                          {u"name"_s, u"股份名稱"_s, 112, {}, true, true},
-                          {u"holder_name"_s, u"高管及大股東"_s, 128, {}, true, true},
-                          {u"disclose_reason"_s, u"披露原因"_s, 72, {}, true, true},
-                          {u"share_involved"_s, u"涉及股份數"_s, 104, {}, true, true},
-                          {u"unit_avg"_s, u"每股平均價"_s, 80, {}, true, true},
-                          {u"share_interested"_s, u"持有權益股份數"_s, 128, {}, true, true},
-                          {u"percent_interested"_s, u"占已發行股本百分比"_s, 120, {}, true, true}});
-    N6 = menuItem(DBGridEh6, u"N6"_s, u"查看源文件"_s);
-    N7 = menuItem(DBGridEh6, u"N7"_s, u"查看披露原因"_s);
+    DBGridEh6 = dataGrid(tab, u"DBGridEh6"_s, browse::disColumns());
+    N6 = DBGridEh6->addMenuItem(u"N6"_s, u"查看源文件"_s);
+    N7 = DBGridEh6->addMenuItem(u"N7"_s, u"查看披露原因"_s);
     f.tabLayout->addWidget(DBGridEh6, 1);
 }
 
@@ -417,15 +382,8 @@ void QueryPage::buildRptTab(QWidget *tab)
     suiButton21 = button(f.panel, row2, u"suiButton21"_s, u"下一页"_s);
     row2->addStretch(1);
 
-    DBGridEh9 = dataGrid(tab, u"DBGridEh9"_s,
-                         {{u"upload_time"_s, u"上傳日期"_s, 80, kDateTime, true},
-                          {u"publish_time"_s, u"發佈日期"_s, 80, kDate, true},
-                          {u"publish_org"_s, u"發佈機構"_s, 128},
-                          {u"report_title"_s, u"報告標題"_s, 466, {}, true, true},
-                          {u"report_type"_s, u"報告類別"_s, 60},
-                          {u"report_level"_s, u"報告評級"_s, 60},
-                          {u"stock_code"_s, u"相關股份代號"_s, 96}});
-    N10 = menuItem(DBGridEh9, u"N10"_s, u"下載并查看報告"_s);
+    DBGridEh9 = dataGrid(tab, u"DBGridEh9"_s, browse::rptColumns());
+    N10 = DBGridEh9->addMenuItem(u"N10"_s, u"下載并查看報告"_s);
     f.tabLayout->addWidget(DBGridEh9, 1);
 }
 

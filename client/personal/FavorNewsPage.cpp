@@ -1,5 +1,6 @@
 #include "client/personal/FavorNewsPage.h"
 
+#include "client/browse/RecordColumns.h"
 #include "client/core/uPublic.h"
 #include "platform/grid/datagrid.h"
 #include "platform/ui/statusbar.h"
@@ -22,14 +23,6 @@ grid::DataGrid *makeGrid(QWidget *parent, const QString &name, const QList<grid:
     return g;
 }
 
-QAction *addMenuItem(QWidget *grid, const QString &name, const QString &caption)
-{
-    auto *action = new QAction(caption, grid);
-    action->setObjectName(name);
-    grid->addAction(action);
-    grid->setContextMenuPolicy(Qt::ActionsContextMenu);
-    return action;
-}
 } // namespace
 
 FavorNewsPage::FavorNewsPage(QWidget *parent) : QWidget(parent)
@@ -58,47 +51,13 @@ FavorNewsPage::FavorNewsPage(QWidget *parent) : QWidget(parent)
 
     suiPageControl2 = new QTabWidget(this);
     suiPageControl2->setObjectName(u"suiPageControl2"_qs);
-    const QString dateTime = u"yyyy-mm-dd hh:mm:ss"_qs;
-    const QString date = u"yyyy-mm-dd"_qs;
-    DBGridEh1 = makeGrid(this, u"DBGridEh1"_qs,
-                         {{u"RELEASE_DATE"_qs, u"發佈時間"_qs, -1, dateTime},
-                          {u"STOCK_CODE"_qs, u"股份代號"_qs},
-                          {u"STOCK_NAME"_qs, u"股份名稱"_qs},
-                          {u"TITLE_TAG"_qs, u"文件類別"_qs},
-                          {u"FILE_TITLE"_qs, u"文件名稱"_qs}},
-                         28);
-    DBGridEh7 = makeGrid(this, u"DBGridEh7"_qs,
-                         {{u"report_date"_qs, u"公佈日期"_qs, -1, date},
-                          {u"trade_date"_qs, u"交易日期"_qs, -1, date},
-                          {u"full_code"_qs, u"股份代號"_qs},
-                          {u"name"_qs, u"股份名稱"_qs},
-                          {u"share_amount"_qs, u"購買股份"_qs},
-                          {u"unit_high"_qs, u"最高單價"_qs},
-                          {u"unit_low"_qs, u"最低單價"_qs},
-                          {u"total_paid"_qs, u"共支付"_qs},
-                          {u"method"_qs, u"購買方式"_qs},
-                          {u"share_total_ytd"_qs, u"年度累計購買股份"_qs}},
-                         28);
-    DBGridEh8 = makeGrid(this, u"DBGridEh8"_qs,
-                         {{u"update_date"_qs, u"公佈日期"_qs, -1, date},
-                          {u"event_date"_qs, u"有關日期"_qs, -1, date},
-                          {u"full_code"_qs, u"股份代號"_qs},
-                          {u"name"_qs, u"股份名稱"_qs},
-                          {u"holder_name"_qs, u"高管及大股東"_qs},
-                          {u"disclose_reason"_qs, u"披露原因"_qs},
-                          {u"share_involved"_qs, u"涉及股份數"_qs},
-                          {u"unit_avg"_qs, u"每股平均價"_qs},
-                          {u"share_interested"_qs, u"持有權益股份數"_qs},
-                          {u"percent_interested"_qs, u"占已發行股本百分比"_qs}},
-                         28);
-    DBGridEh4 = makeGrid(this, u"DBGridEh4"_qs,
-                         {{u"upload_time"_qs, u"上傳日期"_qs, -1, dateTime},
-                          {u"publish_time"_qs, u"發佈日期"_qs, -1, date},
-                          {u"publish_org"_qs, u"發佈機構"_qs},
-                          {u"report_title"_qs, u"報告標題"_qs},
-                          {u"report_type"_qs, u"報告類別"_qs},
-                          {u"report_level"_qs, u"報告評級"_qs}},
-                         28);
+    DBGridEh1 = makeGrid(this, u"DBGridEh1"_qs, browse::annColumns(), 28);
+    DBGridEh7 = makeGrid(this, u"DBGridEh7"_qs, browse::repColumns(), 28);
+    DBGridEh8 = makeGrid(this, u"DBGridEh8"_qs, browse::disColumns(), 28);
+    // The watchlist's reports all belong to the one stock, so its code is not repeated.
+    QList<grid::Column> reportColumns = browse::rptColumns();
+    reportColumns.removeLast();
+    DBGridEh4 = makeGrid(this, u"DBGridEh4"_qs, reportColumns, 28);
     const struct
     {
         const char16_t *sheet;
@@ -116,10 +75,10 @@ FavorNewsPage::FavorNewsPage(QWidget *parent) : QWidget(parent)
         sheetLayout->addWidget(page.grid);
         suiPageControl2->addTab(sheet, QString::fromUtf16(page.caption));
     }
-    addMenuItem(DBGridEh1, u"N3"_qs, u"下載并打開文件"_qs);
-    addMenuItem(DBGridEh8, u"N8"_qs, u"查看源文件"_qs);
-    addMenuItem(DBGridEh8, u"N9"_qs, u"查看披露原因"_qs);
-    addMenuItem(DBGridEh4, u"N12"_qs, u"下載并查看報告"_qs);
+    DBGridEh1->addMenuItem(u"N3"_qs, u"下載并打開文件"_qs);
+    DBGridEh8->addMenuItem(u"N8"_qs, u"查看源文件"_qs);
+    DBGridEh8->addMenuItem(u"N9"_qs, u"查看披露原因"_qs);
+    DBGridEh4->addMenuItem(u"N12"_qs, u"下載并查看報告"_qs);
     layout->addWidget(suiPageControl2, 2);
 
     suiStatusBar1 = new ui::StatusBar({400, 400, 200}, this);

@@ -3,7 +3,6 @@
 #include "platform/grid/datagrid.h"
 #include "platform/ui/statusbar.h"
 
-#include <QAction>
 #include <QButtonGroup>
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
@@ -66,12 +65,8 @@ MemoPage::MemoPage(QWidget *parent) : QWidget(parent)
                            {u"blog_title"_qs, u"日誌標題"_qs},
                            {u"key_word"_qs, u"關鍵字"_qs}});
     DBGridEh5->setRowHeight(28);
-    for (const auto &[name, caption] : {std::pair{u"N4"_qs, u"查看日誌"_qs}, std::pair{u"N5"_qs, u"刪除日誌"_qs}}) {
-        auto *action = new QAction(caption, DBGridEh5);
-        action->setObjectName(name);
-        DBGridEh5->addAction(action);
-    }
-    DBGridEh5->setContextMenuPolicy(Qt::ActionsContextMenu);
+    DBGridEh5->addMenuItem(u"N4"_qs, u"查看日誌"_qs);
+    DBGridEh5->addMenuItem(u"N5"_qs, u"刪除日誌"_qs);
     layout->addWidget(DBGridEh5, 1);
 
     suiStatusBar3 = new ui::StatusBar({400, 400, 200}, this);

@@ -1,5 +1,6 @@
 #include "platform/grid/datagrid.h"
 
+#include <QAction>
 #include <QDateTime>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -148,6 +149,16 @@ void DataGrid::setRowHeight(int pixels)
 {
     m_rowHeight = pixels;
     verticalHeader()->setDefaultSectionSize(pixels);
+}
+
+QAction *DataGrid::addMenuItem(const QString &name, const QString &caption)
+{
+    auto *action = new QAction(caption, this);
+    action->setObjectName(name);
+    action->setVisible(false);
+    addAction(action);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    return action;
 }
 
 void DataGrid::attach(const db::RecordSet &records)

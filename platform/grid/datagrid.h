@@ -55,6 +55,8 @@ public:
 
     void setColumns(const QList<Column> &columns);
     void setRowHeight(int pixels);
+    // An item of the grid's popup menu, named `name`; hidden until the grid shows rows it can act on.
+    QAction *addMenuItem(const QString &name, const QString &caption);
 
     // Shows the record set (a copy of it) and selects its first row.
     void attach(const db::RecordSet &records);
