@@ -76,6 +76,7 @@ public:
     // the ticket's cancel flag is set, S_OK otherwise.
     qint32 OnProgress(quint32 ulProgress, quint32 ulProgressMax, quint32 ulStatusCode,
                       const char16_t *szStatusText) override;
+    bool AbortRequested() const override { return m_ticket->CancelRequested(); }
 
 private:
     std::shared_ptr<DownloadTicket> m_ticket;

@@ -99,6 +99,10 @@ struct Transfer
     // Between reads: the stall check and the idle data notification.
     bool tick()
     {
+        if (callback && callback->AbortRequested()) {
+            aborted = true;
+            return false;
+        }
         const qint64 now = clock.elapsed();
         curl_off_t connectUs = 0;
         curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connectUs);

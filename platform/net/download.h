@@ -40,6 +40,9 @@ public:
     // the URL without its password for the others.
     virtual qint32 OnProgress(quint32 ulProgress, quint32 ulProgressMax, quint32 ulStatusCode,
                               const char16_t *szStatusText) = 0;
+    // Asked between notifications too, so that a stop requested while the connection is still being
+    // made (when no notification comes for up to the connect timeout) ends the transfer at once.
+    virtual bool AbortRequested() const { return false; }
 };
 
 struct DownloadOptions

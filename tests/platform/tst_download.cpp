@@ -105,6 +105,7 @@ private slots:
     void failure();
     void abort_data();
     void abort();
+    void abortRequestedWhileConnecting();
     void unwritableTarget_data();
     void unwritableTarget();
     void timeouts_data();
@@ -317,6 +318,28 @@ void TestDownload::abort()
     Recorder next;
     QCOMPARE(URLDownloadToFile(m_http->url(u"/small.bin"_s), target, &next), S_OK);
     QVERIFY(readAll(target) == m_small);
+}
+
+// A stop asked for between notifications ends a connection attempt that would otherwise run into its
+// connect timeout (and return E_TIMEOUT).
+void TestDownload::abortRequestedWhileConnecting()
+{
+    struct Requester : Recorder
+    {
+        bool requested = false;
+        qint32 OnProgress(quint32 p, quint32 m, quint32 status, const char16_t *text) override
+        {
+            requested = requested || status == Connecting;
+            return Recorder::OnProgress(p, m, status, text);
+        }
+        bool AbortRequested() const override { return requested; }
+    } recorder;
+    DownloadOptions options;
+    options.connectTimeoutMs = 30000;
+    const QString target = m_target->filePath(u"report.pdf"_s);
+    QCOMPARE(URLDownloadToFile(urlFor(u"unanswered"_s, u"/doc.bin"_s), target, &recorder, options), E_ABORT);
+    QCOMPARE(recorder.stages(), (QList<quint32>{FindingResource, Connecting}));
+    QVERIFY(entries(m_target->path()).isEmpty());
 }
 
 void TestDownload::unwritableTarget_data()
