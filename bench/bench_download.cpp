@@ -4,6 +4,7 @@
 //
 // bench_download [megabytes (200)] [rounds (5)]
 
+#include "bench/curlrace.h"
 #include "platform/net/download.h"
 #include "tests/support/testservers.h"
 
@@ -11,7 +12,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QThread>
@@ -57,11 +57,6 @@ private:
     QProgressBar *m_bar;
 };
 
-double megabytesPerSecond(qint64 bytes, double seconds)
-{
-    return seconds > 0 ? bytes / seconds / 1e6 : 0;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -93,23 +88,7 @@ int main(int argc, char **argv)
     bar.resize(400, 24);
     bar.show();
 
-    // curl's own transfer time, which leaves out the start of its process.
-    auto runCurl = [&]() -> double {
-        QProcess curl;
-        curl.start(u"curl"_s, {u"-s"_s, u"--noproxy"_s, u"*"_s, u"-o"_s, curlTarget, u"-w"_s,
-                               u"%{time_total} %{size_download}"_s, url});
-        if (!curl.waitForFinished(600000) || curl.exitCode() != 0) {
-            std::fprintf(stderr, "curl failed: %s\n", curl.readAllStandardError().constData());
-            return -1;
-        }
-        const QList<QByteArray> out = curl.readAllStandardOutput().split(' ');
-        QFile::remove(curlTarget);
-        if (out.value(1).toLongLong() != bytes) {
-            std::fprintf(stderr, "curl fetched %s bytes\n", out.value(1).constData());
-            return -1;
-        }
-        return out.value(0).toDouble();
-    };
+    auto runCurl = [&] { return bench::curlSeconds(url, curlTarget, bytes); };
     int notifications = 0;
     qint64 uiNanoseconds = 0;
     auto runOwn = [&]() -> double {
@@ -141,44 +120,20 @@ int main(int argc, char **argv)
     };
 
     std::printf("%lld MiB over %s, %d rounds\n", megabytes, qPrintable(url), rounds);
-    QList<double> curlRates;
-    QList<double> ownRates;
-    QList<double> ratios;
-    for (int round = 1; round <= rounds; ++round) {
-        // Alternate the order, so that neither always runs on a cache the other has warmed.
-        double curlSeconds = 0;
-        double ownSeconds = 0;
-        if (round % 2) {
-            curlSeconds = runCurl();
-            ownSeconds = curlSeconds < 0 ? -1 : runOwn();
-        } else {
-            ownSeconds = runOwn();
-            curlSeconds = ownSeconds < 0 ? -1 : runCurl();
-        }
-        if (curlSeconds < 0 || ownSeconds < 0)
-            return 1;
-        const double curlRate = megabytesPerSecond(bytes, curlSeconds);
-        const double ownRate = megabytesPerSecond(bytes, ownSeconds);
-        curlRates.append(curlRate);
-        ownRates.append(ownRate);
-        ratios.append(ownRate / curlRate);
+    const bench::Rates rates = bench::race(rounds, bytes, runCurl, runOwn, [&](int round, double curl, double own) {
+        const double curlRate = bench::megabytesPerSecond(bytes, curl);
+        const double ownRate = bench::megabytesPerSecond(bytes, own);
         std::printf("round %d: curl %.0f MB/s (%.3f s), facility %.0f MB/s (%.3f s), ratio %.2f, "
                     "%d notifications, UI thread busy %.2f ms (%.2f%% of the transfer)\n",
-                    round, curlRate, curlSeconds, ownRate, ownSeconds, ownRate / curlRate,
-                    notifications, uiNanoseconds / 1e6,
-                    100.0 * uiNanoseconds / 1e9 / qMax(ownSeconds, 1e-9));
-    }
-    auto median = [](QList<double> values) {
-        std::sort(values.begin(), values.end());
-        const qsizetype n = values.size();
-        return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-    };
+                    round, curlRate, curl, ownRate, own, ownRate / curlRate, notifications, uiNanoseconds / 1e6,
+                    100.0 * uiNanoseconds / 1e9 / qMax(own, 1e-9));
+    });
+    if (rates.curl.isEmpty())
+        return 1;
+    const double bestCurl = *std::max_element(rates.curl.begin(), rates.curl.end());
+    const double bestOwn = *std::max_element(rates.own.begin(), rates.own.end());
     std::printf("median: curl %.0f MB/s, facility %.0f MB/s, ratio %.2f (goal >= 0.90)\n",
-                median(curlRates), median(ownRates), median(ratios));
-    std::printf("best:   curl %.0f MB/s, facility %.0f MB/s, ratio %.2f\n",
-                *std::max_element(curlRates.begin(), curlRates.end()),
-                *std::max_element(ownRates.begin(), ownRates.end()),
-                *std::max_element(ownRates.begin(), ownRates.end())
-                    / *std::max_element(curlRates.begin(), curlRates.end()));
+                bench::median(rates.curl), bench::median(rates.own), bench::median(rates.ratio));
+    std::printf("best:   curl %.0f MB/s, facility %.0f MB/s, ratio %.2f\n", bestCurl, bestOwn, bestOwn / bestCurl);
     return 0;
 }

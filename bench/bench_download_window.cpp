@@ -5,6 +5,7 @@
 //
 // bench_download_window [megabytes (200)] [rounds (3)]
 
+#include "bench/curlrace.h"
 #include "client/documents/uDownload.h"
 #include "client/documents/uPrompt.h"
 #include "platform/net/download.h"
@@ -15,7 +16,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -68,18 +68,6 @@ private:
     bool m_running = false;
 };
 
-double megabytesPerSecond(qint64 bytes, double seconds)
-{
-    return seconds > 0 ? bytes / seconds / 1e6 : 0;
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -113,23 +101,7 @@ int main(int argc, char **argv)
     int percentSteps = 0;
     QObject::connect(prompt.suiProgressBar1, &QProgressBar::valueChanged, &prompt, [&] { ++percentSteps; });
 
-    // curl's own transfer time, which leaves out the start of its process.
-    auto runCurl = [&]() -> double {
-        QProcess curl;
-        curl.start(u"curl"_s, {u"-s"_s, u"--noproxy"_s, u"*"_s, u"-o"_s, curlTarget, u"-w"_s,
-                               u"%{time_total} %{size_download}"_s, url});
-        if (!curl.waitForFinished(600000) || curl.exitCode() != 0) {
-            std::fprintf(stderr, "curl failed: %s\n", curl.readAllStandardError().constData());
-            return -1;
-        }
-        const QList<QByteArray> out = curl.readAllStandardOutput().split(' ');
-        QFile::remove(curlTarget);
-        if (out.value(1).toLongLong() != bytes) {
-            std::fprintf(stderr, "curl fetched %s bytes\n", out.value(1).constData());
-            return -1;
-        }
-        return out.value(0).toDouble();
-    };
+    auto runCurl = [&] { return bench::curlSeconds(url, curlTarget, bytes); };
 
     double uiShare = 0;
     double uiBusyMs = 0;
@@ -158,36 +130,20 @@ int main(int argc, char **argv)
 
     std::printf("%lld MiB over %s, %d rounds, window platform %s\n", megabytes, qPrintable(url), rounds,
                 qPrintable(QGuiApplication::platformName()));
-    QList<double> curlRates;
-    QList<double> ownRates;
-    QList<double> ratios;
     QList<double> shares;
-    for (int round = 1; round <= rounds; ++round) {
-        // Alternate the order, so that neither always runs on a cache the other has warmed.
-        double curlSeconds = 0;
-        double ownSeconds = 0;
-        if (round % 2) {
-            curlSeconds = runCurl();
-            ownSeconds = curlSeconds < 0 ? -1 : runWindow();
-        } else {
-            ownSeconds = runWindow();
-            curlSeconds = ownSeconds < 0 ? -1 : runCurl();
-        }
-        if (curlSeconds < 0 || ownSeconds < 0)
-            return 1;
-        const double curlRate = megabytesPerSecond(bytes, curlSeconds);
-        const double ownRate = megabytesPerSecond(bytes, ownSeconds);
-        curlRates.append(curlRate);
-        ownRates.append(ownRate);
-        ratios.append(ownRate / curlRate);
+    const bench::Rates rates = bench::race(rounds, bytes, runCurl, runWindow, [&](int round, double curl, double own) {
+        const double curlRate = bench::megabytesPerSecond(bytes, curl);
+        const double ownRate = bench::megabytesPerSecond(bytes, own);
         shares.append(uiShare);
         std::printf("round %d: curl %.0f MB/s (%.3f s), window sequence %.0f MB/s (%.3f s), ratio %.2f; "
                     "window thread busy %.1f ms = %.2f%% of the transfer, %d wake-ups, %d bar steps\n",
-                    round, curlRate, curlSeconds, ownRate, ownSeconds, ownRate / curlRate, uiBusyMs, uiShare,
-                    idle.wakeups, percentSteps);
-    }
+                    round, curlRate, curl, ownRate, own, ownRate / curlRate, uiBusyMs, uiShare, idle.wakeups,
+                    percentSteps);
+    });
+    if (rates.curl.isEmpty())
+        return 1;
     std::printf("median: curl %.0f MB/s, window sequence %.0f MB/s, ratio %.2f (goal >= 0.90), "
                 "window thread busy %.2f%% (goal < 5%%)\n",
-                median(curlRates), median(ownRates), median(ratios), median(shares));
+                bench::median(rates.curl), bench::median(rates.own), bench::median(rates.ratio), bench::median(shares));
     return 0;
 }
