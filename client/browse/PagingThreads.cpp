@@ -50,6 +50,12 @@ void TPagingThread::ClampPage()
 void TPagingThread::PageStep()
 {
     m_outcome.rows.close();
+    // Nothing to list: reading the range again for an empty page can take seconds on a long range,
+    // all of it under the one lock.
+    if (m_outcome.total == 0 && m_job.statements.countCoversPage) {
+        m_outcome.rows.openEmpty();
+        return;
+    }
     m_outcome.rows.open(browse::pageStatement(m_job.statements.pagePrefix, m_outcome.page));
 }
 

@@ -54,6 +54,7 @@ Statements buildAnn(const AnnFilter &f, const QDate &today, Form form)
     const QString categoryName = db::escapeLiteral(f.categoryText);
 
     Statements s;
+    s.countCoversPage = category;
     s.count = u"select count(distinct ann.ann_id) as mycount "_s;
     // Without a category nothing constrains the parent tag, so it only multiplies the rows.
     if (form == Form::Indexed && !category)

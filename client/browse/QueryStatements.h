@@ -60,6 +60,10 @@ struct Statements
 {
     QString count;
     QString pagePrefix; // ends with " limit "
+    // True when the count counts exactly the records the page statement lists, so that a count of 0
+    // means every page is empty. Not so for announcements of every category: their count leaves out
+    // announcements without a category, which the pages list.
+    bool countCoversPage = true;
 };
 
 // Literal: the texts as the service has always written them (date(col) compared with the bounds, and

@@ -9,6 +9,12 @@ void Dataset::open(const Statement &statement)
     m_open = true;
 }
 
+void Dataset::openEmpty()
+{
+    m_records = RecordSet();
+    m_open = true;
+}
+
 void Dataset::close()
 {
     m_open = false;

@@ -15,6 +15,8 @@ public:
     void open(const Statement &statement);
     void open(const QString &sql) { open(Statement(sql)); }
     void close();
+    // Open, without rows: the result of a statement known to find nothing, without running it.
+    void openEmpty();
 
     bool isOpen() const { return m_open; }
     int rowCount() const { return m_open ? m_records.rowCount() : 0; }
