@@ -26,7 +26,6 @@ using namespace vintrel::browse;
 
 namespace {
 
-using AnyFilter = std::variant<AnnFilter, RepFilter, DisFilter, RptFilter>;
 
 struct Case
 {
@@ -34,20 +33,6 @@ struct Case
     AnyFilter filter;
     bool lastPage = false; // the last page of the result instead of the first
 };
-
-Statements build(const AnyFilter &filter, const QDate &today, Form form)
-{
-    struct Visitor
-    {
-        const QDate &today;
-        Form form;
-        Statements operator()(const AnnFilter &f) const { return buildAnn(f, today, form); }
-        Statements operator()(const RepFilter &f) const { return buildRep(f, today, form); }
-        Statements operator()(const DisFilter &f) const { return buildDis(f, today, form); }
-        Statements operator()(const RptFilter &f) const { return buildRpt(f, today, form); }
-    };
-    return std::visit(Visitor{today, form}, filter);
-}
 
 db::Connection &conn()
 {

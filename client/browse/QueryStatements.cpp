@@ -131,6 +131,20 @@ Statements buildRpt(const RptFilter &f, const QDate &today, Form form)
     return {u"select count(*) as mycount "_s + body, u"select * "_s + body + u" limit "_s};
 }
 
+Statements build(const AnyFilter &filter, const QDate &today, Form form)
+{
+    struct Visitor
+    {
+        const QDate &today;
+        Form form;
+        Statements operator()(const AnnFilter &f) const { return buildAnn(f, today, form); }
+        Statements operator()(const RepFilter &f) const { return buildRep(f, today, form); }
+        Statements operator()(const DisFilter &f) const { return buildDis(f, today, form); }
+        Statements operator()(const RptFilter &f) const { return buildRpt(f, today, form); }
+    };
+    return std::visit(Visitor{today, form}, filter);
+}
+
 QString pageStatement(const QString &pagePrefix, int page)
 {
     const qint64 offset = qint64(qMax(page, 1) - 1) * kPageSize;

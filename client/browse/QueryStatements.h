@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <variant>
+
 namespace vintrel::browse {
 
 using namespace Qt::StringLiterals;
@@ -82,5 +84,9 @@ QString pageStatement(const QString &pagePrefix, int page);
 
 // The 14 items of the announcement category box, in order; item 0 is "所有".
 QStringList annCategories();
+
+// A filter of any kind, and the statements of its kind.
+using AnyFilter = std::variant<AnnFilter, RepFilter, DisFilter, RptFilter>;
+Statements build(const AnyFilter &filter, const QDate &today, Form form = Form::Indexed);
 
 } // namespace vintrel::browse

@@ -16,7 +16,6 @@ using namespace Qt::StringLiterals;
 using namespace vintrel;
 using namespace vintrel::browse;
 
-using AnyFilter = std::variant<AnnFilter, RepFilter, DisFilter, RptFilter>;
 Q_DECLARE_METATYPE(AnyFilter)
 
 namespace {
@@ -66,20 +65,6 @@ KindColumns columnsOf(const AnyFilter &f)
     default:
         return {u"report_id"_s, u"upload_time"_s};
     }
-}
-
-Statements build(const AnyFilter &filter, const QDate &today, Form form)
-{
-    struct Visitor
-    {
-        const QDate &today;
-        Form form;
-        Statements operator()(const AnnFilter &f) const { return buildAnn(f, today, form); }
-        Statements operator()(const RepFilter &f) const { return buildRep(f, today, form); }
-        Statements operator()(const DisFilter &f) const { return buildDis(f, today, form); }
-        Statements operator()(const RptFilter &f) const { return buildRpt(f, today, form); }
-    };
-    return std::visit(Visitor{today, form}, filter);
 }
 
 qint64 countOf(const Statements &s)

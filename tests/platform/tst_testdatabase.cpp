@@ -31,10 +31,7 @@ QString siblingAddress(int third)
 
 QString dbctl()
 {
-    QString source = qEnvironmentVariable("VINTREL_SOURCE_DIR");
-    if (source.isEmpty())
-        source = QString::fromUtf8(VINTREL_SOURCE_DIR);
-    return source + u"/server/dbctl"_s;
+    return vintrel::test::sourceFile(u"server/dbctl"_s);
 }
 
 struct Run

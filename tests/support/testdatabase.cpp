@@ -23,10 +23,7 @@ constexpr int kSqlTimeoutMs = 60000;
 
 QString dbctlPath()
 {
-    QString source = qEnvironmentVariable("VINTREL_SOURCE_DIR");
-    if (source.isEmpty())
-        source = QString::fromUtf8(VINTREL_SOURCE_DIR);
-    return source + u"/server/dbctl"_s;
+    return sourceFile(u"server/dbctl"_s);
 }
 
 QString unescapeXml(QString text)
@@ -74,6 +71,14 @@ QList<QStringList> parseFirstResultSet(const QString &xml)
 }
 
 } // namespace
+
+QString sourceFile(const QString &relativePath)
+{
+    QString source = qEnvironmentVariable("VINTREL_SOURCE_DIR");
+    if (source.isEmpty())
+        source = QString::fromUtf8(VINTREL_SOURCE_DIR);
+    return source + u'/' + relativePath;
+}
 
 QString testAddress()
 {

@@ -15,6 +15,8 @@ namespace vintrel::test {
 
 // The loopback address of this test program's servers: VINTREL_TEST_ADDRESS, or 127.0.1.2.
 QString testAddress();
+// A file of the source tree, e.g. "server/dbctl": under VINTREL_SOURCE_DIR, or the tree this was built from.
+QString sourceFile(const QString &relativePath);
 
 class TestDatabase
 {

@@ -16,14 +16,6 @@ namespace {
 constexpr int kStartTimeoutMs = 15000;
 constexpr int kStopTimeoutMs = 5000;
 
-QString supportDir()
-{
-    QString source = qEnvironmentVariable("VINTREL_SOURCE_DIR");
-    if (source.isEmpty())
-        source = QString::fromUtf8(VINTREL_SOURCE_DIR);
-    return source + u"/tests/support"_s;
-}
-
 // pyftpdlib is installed for the system's python, which need not be the first on PATH.
 QString pythonProgram()
 {
@@ -46,7 +38,7 @@ TestServerProcess::TestServerProcess(const QString &script, const QString &root,
         return;
     }
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QStringList arguments{supportDir() + u'/' + script, u"--address"_s, m_address, u"--port"_s,
+    QStringList arguments{sourceFile(u"tests/support/"_s + script), u"--address"_s, m_address, u"--port"_s,
                           QString::number(port), u"--root"_s, QDir(root).absolutePath()};
     arguments += extraArguments;
     m_process.start(python, arguments);
